@@ -1,0 +1,33 @@
+// What every test file shares: where the module under test is, and a fresh
+// host for each case (a new load of the module, so its state starts at its
+// initial values).
+#pragma once
+
+#include <doctest/doctest.h>
+
+#include <memory>
+#include <string>
+
+#include "host/host.h"
+
+namespace test {
+
+// Set by the test program's arguments: --module PATH [--sound PATH] [--bitmaps DIR].
+extern std::string module_path;
+extern std::string sound_path;
+extern std::string bitmap_folder;
+
+inline panelhost::HostOptions options(bool sound = true) {
+    panelhost::HostOptions o;
+    o.sound = sound;
+    o.sound_library = sound_path;
+    o.resource_folder = bitmap_folder;
+    return o;
+}
+
+// A host with the module freshly loaded and started.
+inline std::unique_ptr<panelhost::Host> load(bool sound = true) {
+    return std::make_unique<panelhost::Host>(module_path, options(sound));
+}
+
+}  // namespace test
