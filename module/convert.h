@@ -21,3 +21,9 @@ inline int16_t module_to_i16(double value) {
     if (whole < INT16_MIN) return INT16_MIN;
     return static_cast<int16_t>(whole);
 }
+
+// The low 16 bits of the 32-bit truncation: a flag word of which only the
+// low half counts (the RDY legends compare it with 1).
+inline uint16_t module_low16(double value) {
+    return static_cast<uint16_t>(static_cast<uint32_t>(module_to_i32(value)));
+}
