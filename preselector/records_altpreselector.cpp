@@ -1,30 +1,19 @@
-// The "altpreselector" gauge's definition records.
-#include "module/gauges.h"
-#include "module/tokens.h"
+// "altpreselector": the two-dimensional instrument with clickable buttons
+// and knob, the alerts and the chime.
+#include "preselector/records.h"
+#include "preselector/service.h"
 
-extern GAUGEHDR presel_gauge_header;
+static constinit PRESEL_ELEMENTS presel_elements_2d =
+    presel_elements(&presel_elements_2d, &presel_gauge_header, presel_altitude_string);
 
-static ELEMENT_HEADER* presel_children[] = {nullptr};
-
-static ELEMENT_STATIC_IMAGE presel_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 5120, .position_x = 0, .position_y = 0,
-               .gauge = &presel_gauge_header, .next_element = presel_children, .draw_flags = DRAW_FLAGS_FACE},
-};
-
-static ELEMENT_HEADER* presel_element_list[] = {&presel_face.header};
-
-static MOUSERECT presel_mouse_rects[] = {
-    {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
-    {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE},
-    {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
-};
+static constinit PRESEL_MOUSE_LIST presel_mouse_2d = presel_mouse_list();
 
 GAUGEHDR presel_gauge_header = {
     .version = GAUGE_HEADER_VERSION,
     .name = "altpreselector",
-    .element_list = presel_element_list,
+    .element_list = presel_elements_2d.element_list,
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
-    .mouse_rect = presel_mouse_rects,
-    .service_callback = nullptr,
+    .mouse_rect = presel_mouse_2d.areas,
+    .service_callback = presel_service_chime,
 };

@@ -1,30 +1,19 @@
-// The "altpreselectornosnd" gauge's definition records.
-#include "module/gauges.h"
-#include "module/tokens.h"
+// "altpreselectornosnd": the same instrument and controls, with neither
+// alerts nor chime.
+#include "preselector/records.h"
+#include "preselector/service.h"
 
-extern GAUGEHDR presel_nosnd_gauge_header;
+static constinit PRESEL_ELEMENTS presel_elements_nosnd =
+    presel_elements(&presel_elements_nosnd, &presel_nosnd_gauge_header, presel_altitude_string_nosnd);
 
-static ELEMENT_HEADER* presel_nosnd_children[] = {nullptr};
-
-static ELEMENT_STATIC_IMAGE presel_nosnd_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 5120, .position_x = 0, .position_y = 0,
-               .gauge = &presel_nosnd_gauge_header, .next_element = presel_nosnd_children, .draw_flags = DRAW_FLAGS_FACE},
-};
-
-static ELEMENT_HEADER* presel_nosnd_element_list[] = {&presel_nosnd_face.header};
-
-static MOUSERECT presel_nosnd_mouse_rects[] = {
-    {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
-    {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE},
-    {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
-};
+static constinit PRESEL_MOUSE_LIST presel_mouse_nosnd = presel_mouse_list();
 
 GAUGEHDR presel_nosnd_gauge_header = {
     .version = GAUGE_HEADER_VERSION,
     .name = "altpreselectornosnd",
-    .element_list = presel_nosnd_element_list,
+    .element_list = presel_elements_nosnd.element_list,
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
-    .mouse_rect = presel_nosnd_mouse_rects,
-    .service_callback = nullptr,
+    .mouse_rect = presel_mouse_nosnd.areas,
+    .service_callback = presel_service_quiet,
 };

@@ -1,19 +1,14 @@
-// The "vcaltpreselector" gauge's definition records.
-#include "module/gauges.h"
-#include "module/tokens.h"
+// "vcaltpreselector": the instrument for the virtual cockpit. It shows the
+// shared state (the altitude reference where the others show the baro
+// setting) and takes no clicks.
+#include "preselector/records.h"
+#include "preselector/service.h"
 
-extern GAUGEHDR presel_vc_gauge_header;
+static constinit PRESEL_ELEMENTS presel_elements_vc =
+    presel_elements(&presel_elements_vc, &presel_vc_gauge_header, presel_altitude_string_vc);
 
-static ELEMENT_HEADER* presel_vc_children[] = {nullptr};
-
-static ELEMENT_STATIC_IMAGE presel_vc_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 5120, .position_x = 0, .position_y = 0,
-               .gauge = &presel_vc_gauge_header, .next_element = presel_vc_children, .draw_flags = DRAW_FLAGS_FACE},
-};
-
-static ELEMENT_HEADER* presel_vc_element_list[] = {&presel_vc_face.header};
-
-static MOUSERECT presel_vc_mouse_rects[] = {
+// The structural records only: no clickable area.
+static MOUSERECT presel_mouse_vc[] = {
     {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
     {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE},
     {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
@@ -22,9 +17,9 @@ static MOUSERECT presel_vc_mouse_rects[] = {
 GAUGEHDR presel_vc_gauge_header = {
     .version = GAUGE_HEADER_VERSION,
     .name = "vcaltpreselector",
-    .element_list = presel_vc_element_list,
+    .element_list = presel_elements_vc.element_list,
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
-    .mouse_rect = presel_vc_mouse_rects,
-    .service_callback = nullptr,
+    .mouse_rect = presel_mouse_vc,
+    .service_callback = presel_service_quiet,
 };
