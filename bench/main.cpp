@@ -1,0 +1,191 @@
+// panelbench: see, click, fly and check the gauges outside the simulator.
+//
+//   panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
+//   panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
+//   module options: --module PATH, --sound PATH, --bitmaps DIR
+//   panelbench validate MODULE_FILE [...]
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/catalogue.h"
+#include "bench/render.h"
+#include "bench/runner.h"
+#include "bench/script.h"
+#include "bench/validate.h"
+#include "host/library.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int USAGE = 2;
+
+void usage(std::ostream& out) {
+    out << "usage:\n"
+           "  panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
+           "      run a scenario: print its timeline, write its snapshots under DIR (default out),\n"
+           "      exit 1 naming file and line when an expectation fails, 2 on bad input\n"
+           "  panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [module options]\n"
+           "      draw one gauge, or all five side by side, after one panel cycle\n"
+           "  module options: --module PATH (default: the module beside this program),\n"
+           "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
+           "  panelbench validate MODULE_FILE [...]\n"
+           "      check a gauge file (see `panelbench validate` for its options)\n"
+           "gauges: "
+        << bench::join(bench::gauge_names()) << "\n";
+}
+
+std::string program_folder() {
+#if defined(_WIN32)
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return panelhost::folder_of(std::string(path, n));
+#else
+    char path[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
+#endif
+}
+
+// The module beside this program: the native one natively, the gauge file on Windows.
+std::string default_module() {
+#if defined(_WIN32)
+    return program_folder() + "/vmq_Tavok22ap.gau";
+#else
+    return program_folder() + "/native/vmq_Tavok22ap.so";
+#endif
+}
+
+struct Arguments {
+    std::vector<std::string> positional;
+    bench::RunOptions run;
+    std::string out;
+    std::vector<std::string> sets;
+    bool out_given = false;
+};
+
+// Reads the options shared by run and render; throws BenchError on a bad one.
+Arguments parse_arguments(const std::vector<std::string>& args) {
+    Arguments a;
+    a.run.module_path = default_module();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
+            return args[++i];
+        };
+        if (arg == "--out") {
+            a.out = value();
+            a.out_given = true;
+        } else if (arg == "--module") {
+            a.run.module_path = value();
+        } else if (arg == "--sound") {
+            a.run.sound_path = value();
+        } else if (arg == "--bitmaps") {
+            a.run.bitmap_folder = value();
+        } else if (arg == "--scale") {
+            const std::string& text = value();
+            char* end = nullptr;
+            long scale = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end || scale < 1 || scale > 8) throw bench::BenchError("--scale takes a whole number from 1 to 8");
+            a.run.scale = int(scale);
+        } else if (arg == "--no-snapshots") {
+            a.run.snapshots = false;
+        } else if (arg == "--set") {
+            a.sets.push_back(value());
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw bench::BenchError("unknown option " + arg);
+        } else {
+            a.positional.push_back(arg);
+        }
+    }
+    return a;
+}
+
+int command_run(const std::vector<std::string>& args) {
+    Arguments a = parse_arguments(args);
+    if (a.positional.size() != 1) throw bench::BenchError("run takes one script file");
+    if (!a.sets.empty()) throw bench::BenchError("--set belongs to render; a script sets tokens with `set`");
+    if (a.out_given) a.run.out_dir = a.out;
+    bench::Script script = bench::load_script(a.positional[0]);
+    if (a.run.snapshots && !bench::rendering_available()) {
+        for (const bench::Command& c : script.commands)
+            if (c.op == bench::Op::Snapshot)
+                throw bench::BenchError(script.file + ":" + std::to_string(c.line) +
+                                        ": this build draws no pictures; run with --no-snapshots to pass snapshots over");
+    }
+    return bench::run_script(script, a.run, std::cout, std::cerr);
+}
+
+// Render is a scenario of its own: place, set, one cycle, one snapshot.
+int command_render(const std::vector<std::string>& args) {
+    Arguments a = parse_arguments(args);
+    if (a.positional.size() != 1) throw bench::BenchError("render takes one gauge name or `panel`");
+    if (!a.out_given) throw bench::BenchError("render needs --out FILE.png");
+    if (!bench::rendering_available()) throw bench::BenchError("this build draws no pictures; use the native panelbench");
+    const std::string& what = a.positional[0];
+    std::ostringstream text;
+    if (what == "panel") {
+        for (const std::string& name : bench::gauge_names()) text << "place " << name << "\n";
+    } else if (bench::face_of(what)) {
+        text << "place " << what << "\n";
+    } else {
+        throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) + ", or panel)");
+    }
+    for (const std::string& set : a.sets) {
+        size_t equals = set.find('=');
+        std::optional<uint32_t> token = bench::find_token(set.substr(0, equals));
+        char* end = nullptr;
+        std::string value = equals == std::string::npos ? "" : set.substr(equals + 1);
+        double number = std::strtod(value.c_str(), &end);
+        if (!token || value.empty() || *end)
+            throw bench::BenchError("--set takes TOKEN=VALUE with a token the module reads (" + bench::token_list() + ")");
+        char line[64];
+        std::snprintf(line, sizeof line, "set %u %.17g\n", *token, number);
+        text << line;
+    }
+    const std::string folder = panelhost::folder_of(a.out);
+    std::string file = a.out.substr(a.out.find_last_of('/') == std::string::npos ? 0 : a.out.find_last_of('/') + 1);
+    text << "cycles 1\nsnapshot \"" << file << "\" " << what << "\n";
+    bench::Script script = bench::parse_script(text.str(), "render");
+    a.run.out_dir = folder;
+    std::ostringstream timeline;
+    int result = bench::run_script(script, a.run, timeline, std::cerr);
+    if (result == 0) std::cout << "wrote " << a.out << "\n";
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        usage(std::cerr);
+        return USAGE;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    try {
+        if (command == "run") return command_run(args);
+        if (command == "render") return command_render(args);
+        if (command == "validate") return bench_validate(args);
+        if (command == "help" || command == "--help" || command == "-h") {
+            usage(std::cout);
+            return 0;
+        }
+        std::cerr << "panelbench: unknown command \"" << command << "\"\n";
+        usage(std::cerr);
+        return USAGE;
+    } catch (const std::exception& e) {
+        std::cerr << "panelbench " << command << ": " << e.what() << "\n";
+        return USAGE;
+    }
+}

@@ -1,0 +1,224 @@
+#include "bench/render.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "bench/script.h"
+
+namespace bench {
+
+namespace {
+
+const char* const READOUT_FONT = "/usr/share/fonts/truetype/dseg/DSEG7Classic-Bold.ttf";
+// The seven-segment face has no '+'; the fourteen-segment one of the same family does.
+const char* const READOUT_FALLBACK_FONT = "/usr/share/fonts/truetype/dseg/DSEG14Classic-Bold.ttf";
+const char* const LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+constexpr uint32_t PANEL_COLOUR = 0x2A2A2A;
+constexpr uint32_t LABEL_COLOUR = 0xC8C8C8;
+
+// The fonts, opened once for the life of the program.
+class Fonts {
+public:
+    static Fonts& get() {
+        static Fonts fonts;
+        if (!fonts.readout)
+            throw BenchError("cannot open the read-out font " + fonts.readout_path +
+                             " (install the Debian package fonts-dseg, or name a font file in PANELBENCH_FONT)");
+        return fonts;
+    }
+    ~Fonts() {
+        for (FT_Face face : {readout, fallback, label})
+            if (face) FT_Done_Face(face);
+        if (library) FT_Done_FreeType(library);
+    }
+
+    FT_Library library = nullptr;
+    FT_Face readout = nullptr;
+    FT_Face fallback = nullptr;
+    FT_Face label = nullptr;
+    std::string readout_path;
+
+private:
+    Fonts() {
+        const char* chosen = std::getenv("PANELBENCH_FONT");
+        readout_path = chosen && *chosen ? chosen : READOUT_FONT;
+        if (FT_Init_FreeType(&library) != 0) {
+            library = nullptr;
+            return;
+        }
+        readout = open(readout_path.c_str());
+        fallback = open(READOUT_FALLBACK_FONT);
+        label = open(LABEL_FONT);
+    }
+    FT_Face open(const char* path) {
+        FT_Face face = nullptr;
+        if (FT_New_Face(library, path, 0, &face) != 0) return nullptr;
+        return face;
+    }
+};
+
+uint32_t rgb_of_colour_word(uint32_t bbggrr) {
+    return (bbggrr & 0xFF) << 16 | (bbggrr & 0xFF00) | (bbggrr >> 16 & 0xFF);
+}
+
+struct Box {
+    int x, y, w, h;
+};
+
+// The face that has a glyph for `c`: the first of `faces` that does, else the first.
+FT_Face face_for(char c, std::initializer_list<FT_Face> faces) {
+    for (FT_Face face : faces)
+        if (face && FT_Get_Char_Index(face, static_cast<unsigned char>(c)) != 0) return face;
+    return *faces.begin();
+}
+
+void set_size(std::initializer_list<FT_Face> faces, int pixels) {
+    for (FT_Face face : faces)
+        if (face) FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+}
+
+int text_width(const std::string& text, std::initializer_list<FT_Face> faces) {
+    int width = 0;
+    for (char c : text) {
+        FT_Face face = face_for(c, faces);
+        if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_DEFAULT) == 0)
+            width += int(face->glyph->advance.x >> 6);
+    }
+    return width;
+}
+
+// Draws `text` centred in `box` (clipped to it), its ink as tall as `ink_height`
+// where the box is wide enough, smaller where it is not.
+void draw_text(Image& image, const std::string& text, const Box& box, int ink_height, uint32_t colour,
+               std::initializer_list<FT_Face> faces) {
+    FT_Face main = *faces.begin();
+    if (!main || text.empty() || ink_height < 2) return;
+    // The digit 8 fills a seven-segment cell: it fixes the size and the vertical centre.
+    set_size(faces, 100);
+    if (FT_Load_Char(main, '8', FT_LOAD_DEFAULT) != 0) return;
+    const double ink_per_pixel = double(main->glyph->metrics.height) / 64.0 / 100.0;
+    int pixels = std::max(4, int(ink_height / ink_per_pixel));
+    set_size(faces, pixels);
+    const int room = box.w - 2;
+    for (int width = text_width(text, faces); width > room && pixels > 4; width = text_width(text, faces)) {
+        pixels = std::max(4, std::min(pixels - 1, pixels * room / width));
+        set_size(faces, pixels);
+    }
+    FT_Load_Char(main, '8', FT_LOAD_DEFAULT);
+    const int top = int(main->glyph->metrics.horiBearingY >> 6);
+    const int height = int(main->glyph->metrics.height >> 6);
+    const int baseline = box.y + (box.h - height) / 2 + top;
+    int pen = box.x + (box.w - text_width(text, faces)) / 2;
+    for (char c : text) {
+        FT_Face face = face_for(c, faces);
+        if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot glyph = face->glyph;
+        const FT_Bitmap& bitmap = glyph->bitmap;
+        for (unsigned row = 0; row < bitmap.rows; ++row)
+            for (unsigned col = 0; col < bitmap.width; ++col) {
+                int x = pen + glyph->bitmap_left + int(col), y = baseline - glyph->bitmap_top + int(row);
+                if (x < box.x || y < box.y || x >= box.x + box.w || y >= box.y + box.h) continue;
+                image.blend(x, y, colour, bitmap.buffer[int(row) * bitmap.pitch + int(col)]);
+            }
+        pen += int(glyph->advance.x >> 6);
+    }
+}
+
+void draw_bitmap(Image& image, const panelhost::Bitmap& bitmap, int x0, int y0, int scale) {
+    for (int y = 0; y < bitmap.height; ++y)
+        for (int x = 0; x < bitmap.width; ++x) image.fill((x0 + x) * scale, (y0 + y) * scale, scale, scale, bitmap.rgb(x, y));
+}
+
+}  // namespace
+
+bool rendering_available() { return true; }
+
+std::string font_description() {
+    std::string path = Fonts::get().readout_path;
+    return "read-outs in " + path + " ('+' from " + READOUT_FALLBACK_FONT + "), labels in " + LABEL_FONT;
+}
+
+Image render_gauge(const panelhost::Gauge& gauge, int scale) {
+    scale = std::clamp(scale, 1, 8);
+    Fonts& fonts = Fonts::get();
+    const panelhost::Bitmap& face = gauge.bitmap(gauge.face()->header.resource_id);
+    Image image(face.width * scale, face.height * scale, 0);
+    draw_bitmap(image, face, 0, 0, scale);
+    for (size_t i = 0; i < gauge.children().size(); ++i) {
+        const ELEMENT_HEADER* child = gauge.children()[i];
+        if (child->element_type == ELEMENT_TYPE_ICON) {
+            if (gauge.answer(i) == 0.0)
+                draw_bitmap(image, gauge.bitmap(child->resource_id), child->position_x, child->position_y, scale);
+        } else if (child->element_type == ELEMENT_TYPE_STRING) {
+            const auto* string = reinterpret_cast<const ELEMENT_STRING*>(child);
+            const Box box{child->position_x * scale, child->position_y * scale, int(string->box_width) * scale,
+                          int(string->box_height) * scale};
+            image.fill(box.x, box.y, box.w, box.h, rgb_of_colour_word(string->style.background_colour));
+            const int margin = std::max(1, int(box.h * 0.15 + 0.5));
+            draw_text(image, gauge.text(i), box, box.h - 2 * margin, rgb_of_colour_word(string->style.text_colour),
+                      {fonts.readout, fonts.fallback});
+        }
+    }
+    return image;
+}
+
+Image render_panel(const std::vector<PanelEntry>& gauges, int scale) {
+    scale = std::clamp(scale, 1, 8);
+    Fonts& fonts = Fonts::get();
+    std::vector<Image> pictures;
+    for (const PanelEntry& entry : gauges) pictures.push_back(render_gauge(*entry.gauge, scale));
+    const int margin = 12 * scale, label_height = fonts.label ? 18 * scale : 0;
+    int width = margin, height = 0;
+    for (const Image& picture : pictures) {
+        width += picture.width + margin;
+        height = std::max(height, picture.height);
+    }
+    Image panel(std::max(width, 2 * margin), height + 2 * margin + label_height, PANEL_COLOUR);
+    int x = margin;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const Image& picture = pictures[i];
+        for (int row = 0; row < picture.height; ++row)
+            std::copy_n(&picture.rgb[size_t(row) * size_t(picture.width) * 3], size_t(picture.width) * 3,
+                        &panel.rgb[(size_t(margin + row) * size_t(panel.width) + size_t(x)) * 3]);
+        if (fonts.label)
+            draw_text(panel, gauges[i].label, Box{x, margin + height + 2 * scale, picture.width, label_height},
+                      11 * scale, LABEL_COLOUR, {fonts.label});
+        x += picture.width + margin;
+    }
+    return panel;
+}
+
+void write_png(const Image& image, const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(path);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
+    if (error) throw BenchError("cannot make the folder for " + path + ": " + error.message());
+    const std::string partial = path + ".partial-" + std::to_string(getpid());
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.width);
+    png.height = png_uint_32(image.height);
+    png.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&png, partial.c_str(), 0, image.rgb.data(), 0, nullptr)) {
+        std::string why = png.message;
+        fs::remove(partial, error);
+        throw BenchError("cannot write " + path + ": " + why);
+    }
+    fs::rename(partial, target, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(partial, ignored);
+        throw BenchError("cannot write " + path + ": " + error.message());
+    }
+}
+
+}  // namespace bench

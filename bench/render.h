@@ -1,0 +1,52 @@
+// Pictures of gauges as the panel engine draws them: the face bitmap, each
+// icon whose callback shows it (answer 0) at its position, each read-out's
+// text centred in its box on the background colour, in the text colour.
+// Read-outs use a seven-segment face from the fonts-dseg package (the
+// engine's own display font is not available here). What is drawn is the
+// state of each gauge's last update.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace bench {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;  // 3 bytes a pixel, top row first
+
+    Image() = default;
+    Image(int w, int h, uint32_t fill_rgb);
+    uint32_t at(int x, int y) const;  // 0x00RRGGBB
+    void fill(int x, int y, int w, int h, uint32_t colour_rgb);
+    // Mixes `colour_rgb` over the pixel by `alpha` (0..255); outside the image does nothing.
+    void blend(int x, int y, uint32_t colour_rgb, int alpha);
+};
+
+// True when this build can draw (the Windows build cannot).
+bool rendering_available();
+
+// One gauge, `scale` screen pixels to a face pixel (1 to 8).
+Image render_gauge(const panelhost::Gauge& gauge, int scale = 1);
+
+struct PanelEntry {
+    std::string label;
+    const panelhost::Gauge* gauge;
+};
+
+// Gauges side by side on a dark panel, each named beneath.
+Image render_panel(const std::vector<PanelEntry>& gauges, int scale = 1);
+
+// Writes a PNG under a temporary name and renames it into place, so that a
+// file of that name is always a whole picture. Creates missing folders.
+// Throws BenchError naming the file on failure.
+void write_png(const Image& image, const std::string& path);
+
+// The font files the read-outs and labels are drawn with (for messages and the README).
+std::string font_description();
+
+}  // namespace bench

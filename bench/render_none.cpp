@@ -1,0 +1,16 @@
+// The Windows bench draws no pictures: it runs scenarios (without their
+// snapshots) and checks gauge files.
+#include "bench/render.h"
+#include "bench/script.h"
+
+namespace bench {
+
+static const char* const NO_PICTURES = "this build of panelbench draws no pictures; use the native one";
+
+bool rendering_available() { return false; }
+std::string font_description() { return "none"; }
+Image render_gauge(const panelhost::Gauge&, int) { throw BenchError(NO_PICTURES); }
+Image render_panel(const std::vector<PanelEntry>&, int) { throw BenchError(NO_PICTURES); }
+void write_png(const Image&, const std::string&) { throw BenchError(NO_PICTURES); }
+
+}  // namespace bench

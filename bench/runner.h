@@ -1,0 +1,31 @@
+// Runs a scenario against the module through the project's host, with the
+// simulated aircraft behind the key events: prints the timeline, writes the
+// snapshots, checks the expectations.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "bench/script.h"
+
+namespace bench {
+
+struct RunOptions {
+    std::string module_path;
+    std::string sound_path;      // empty: the stand-in beside the module
+    std::string bitmap_folder;   // empty: "bitmaps" beside the native module
+    std::string out_dir = "out"; // snapshots are written under it
+    bool snapshots = true;       // false: snapshot lines are passed over, and said so
+    int scale = 2;               // screen pixels to a face pixel in snapshots
+};
+
+enum RunResult {
+    RUN_PASSED = 0,
+    RUN_EXPECTATION_FAILED = 1,
+    RUN_ERROR = 2,  // bad input, a missing module or file, a gauge or control the module lacks
+};
+
+// The timeline goes to `out`; what failed, with file and line, to `err`.
+int run_script(const Script& script, const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace bench
