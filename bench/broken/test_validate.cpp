@@ -1,0 +1,255 @@
+// The validator run as the people who ship a gauge file run it: on the real
+// module (it passes), on a module with planted faults (each fault named on a
+// line of its own), on bitmaps that are wrong, on a module that crashes, on
+// bad command lines, and on the Windows gauge file under Wine.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Paths {
+    std::string panelbench, module, bitmaps, broken, broken_crash, gauge_file, scratch;
+} paths;
+
+struct Outcome {
+    int status = -1;
+    std::string output;
+    bool has(const std::string& text) const { return output.find(text) != std::string::npos; }
+    // A line holding every one of the pieces.
+    bool has_line(std::initializer_list<std::string> pieces) const {
+        size_t start = 0;
+        while (start < output.size()) {
+            size_t end = output.find('\n', start);
+            if (end == std::string::npos) end = output.size();
+            std::string line = output.substr(start, end - start);
+            bool all = true;
+            for (const std::string& piece : pieces) all = all && line.find(piece) != std::string::npos;
+            if (all) return true;
+            start = end + 1;
+        }
+        return false;
+    }
+};
+
+std::string quote(const std::string& word) { return "'" + word + "'"; }
+
+Outcome validate(const std::vector<std::string>& args) {
+    std::string command = quote(paths.panelbench) + " validate";
+    for (const std::string& arg : args) command += " " + quote(arg);
+    command += " 2>&1";
+    Outcome outcome;
+    FILE* pipe = popen(command.c_str(), "r");
+    REQUIRE(pipe);
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) outcome.output.append(chunk, n);
+    int status = pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+// An 8-bit (or 24-bit) BMP file of the given size, plain grey.
+void write_bmp(const fs::path& path, int width, int height, int bits) {
+    int stride = ((width * bits / 8) + 3) & ~3;
+    uint32_t colours = bits == 8 ? 256 : 0;
+    uint32_t pixels_at = 14 + 40 + colours * 4;
+    uint32_t size = pixels_at + uint32_t(stride * height);
+    std::vector<uint8_t> file(size, 0x80);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&file[at], &v, 2); };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, size);
+    put32(6, 0);
+    put32(10, pixels_at);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    put16(26, 1);
+    put16(28, uint16_t(bits));
+    put32(30, 0);
+    put32(34, uint32_t(stride * height));
+    put32(38, 2835);
+    put32(42, 2835);
+    put32(46, colours);
+    put32(50, 0);
+    for (uint32_t i = 0; i < colours; ++i) put32(54 + i * 4, i * 0x010101u);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+}
+
+}  // namespace
+
+TEST_CASE("the module as built passes every check") {
+    Outcome run = validate({paths.module, "--bitmaps", paths.bitmaps});
+    INFO(run.output);
+    CHECK(run.status == 0);
+    CHECK(run.has("VALIDATION PASSED"));
+    CHECK_FALSE(run.has("FAIL"));
+    // One row per check group: four for the module, six for each of five gauges.
+    CHECK(run.has("34 checks: 34 passed, 0 failed"));
+}
+
+TEST_CASE("a module with planted faults fails, with a line naming gauge, record and rule for each") {
+    Outcome run = validate({paths.broken, "--bitmaps", paths.bitmaps});
+    INFO(run.output);
+    CHECK(run.status == 1);
+    CHECK(run.has("VALIDATION FAILED"));
+
+    SUBCASE("the other gauges still pass") {
+        for (const char* gauge : {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "annunciator"})
+            for (const char* check : {"header", "tree", "mouse", "bitmaps", "callbacks", "clicks"}) {
+                CAPTURE(gauge);
+                CAPTURE(check);
+                CHECK_FALSE(run.has_line({"FAIL", gauge, check}));
+            }
+    }
+    SUBCASE("header and tree") {
+        CHECK(run.has_line({"FAIL autopilot header:", "horizontal size 400 mm", "500 mm"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 2 (icon, bitmap 4099", "image count 2"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 3 (icon, bitmap 4102", "another gauge's header"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 4 (icon, bitmap 4105", "draw flags 0x5"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 5 (icon, bitmap 4100", "not one of the gauge's legend bitmaps"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "failure list record 2 is 22/3"}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 9 (string", "font name \"COURIER\""}));
+        CHECK(run.has_line({"FAIL autopilot tree:", "child 9 (string", "second or third source variable"}));
+    }
+    SUBCASE("mouse list") {
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 3 (child at 91,77", "both key event 65729"}));
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 4 (child at 157,77", "neither a key event nor a handler"}));
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 4", "mouse record 5 (child at 190,77", "overlap"}));
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 6", "key event 70000 is not one of the module's"}));
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 10 (child at 480,100", "outside the 500x119 face"}));
+        CHECK(run.has_line({"FAIL autopilot mouse:", "mouse record 11 (end parent)", "carries an action"}));
+        // The sound areas are not named.
+        CHECK_FALSE(run.has_line({"FAIL autopilot mouse:", "mouse record 2 "}));
+        CHECK_FALSE(run.has_line({"FAIL autopilot mouse:", "mouse record 7 "}));
+    }
+    SUBCASE("bitmaps") {
+        CHECK(run.has_line({"FAIL autopilot bitmaps:", "child 5: bitmap 4100 is not one of the module's 31 bitmaps"}));
+    }
+    SUBCASE("callbacks under hostile values") {
+        CHECK(run.has_line({"FAIL autopilot callbacks:", "child 1 (icon, bitmap 4118)", "answers -0.5", "at 1"}));
+        CHECK(run.has_line({"FAIL autopilot callbacks:", "child 7 (string)", "not NUL-terminated inside the 32-byte buffer"}));
+        CHECK(run.has_line({"FAIL autopilot callbacks:", "child 8 (string)", "wrote past the 32-byte text buffer"}));
+        CHECK(run.has_line({"FAIL autopilot callbacks:", "child 9 (string)", "longer than its character count 2"}));
+        // The real read-out copes with every value.
+        CHECK_FALSE(run.has_line({"FAIL autopilot callbacks:", "child 6 "}));
+    }
+    SUBCASE("clicks") {
+        CHECK(run.has_line({"FAIL autopilot clicks:", "mouse record 5", "sent key event 12345", "not one of the module's key events"}));
+        CHECK(run.has_line({"FAIL autopilot clicks:", "mouse record 8", "66115 (evt_vertical_engage_a) without 66103"}));
+        CHECK(run.has_line({"FAIL autopilot clicks:", "mouse record 8", "returns 1; a mouse handler returns 0"}));
+    }
+}
+
+TEST_CASE("bitmaps that do not resolve or have the wrong depth or size are named") {
+    fs::path folder = fs::path(paths.scratch) / "bitmaps";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(paths.bitmaps))
+        if (entry.path().extension() == ".bmp") fs::copy_file(entry.path(), folder / entry.path().filename());
+    write_bmp(folder / "4611.bmp", 19, 8, 8);     // annunciator HDG legend: 20x8
+    write_bmp(folder / "4614.bmp", 20, 8, 24);    // NAV legend at 24 bits per pixel
+    fs::remove(folder / "4617.bmp");              // APR legend missing
+    write_bmp(folder / "5120.bmp", 213, 101, 8);  // preselector face: 213x100
+
+    Outcome run = validate({paths.module, "--bitmaps", folder.string()});
+    INFO(run.output);
+    CHECK(run.status == 1);
+    CHECK(run.has_line({"FAIL annunciator bitmaps:", "bitmap 4611 is 19x8; it must be 20x8"}));
+    CHECK(run.has_line({"FAIL annunciator bitmaps:", "bitmap 4614 has 24 bits per pixel; every bitmap has 8"}));
+    CHECK(run.has_line({"FAIL annunciator bitmaps:", "bitmap 4617 does not resolve"}));
+    for (const char* gauge : {"altpreselector", "vcaltpreselector", "altpreselectornosnd"})
+        CHECK(run.has_line({"FAIL", gauge, "bitmaps:", "face: bitmap 5120 is 213x101; it must be 213x100"}));
+    CHECK_FALSE(run.has_line({"FAIL autopilot"}));
+}
+
+TEST_CASE("a module that crashes under hostile values leaves a line naming the call") {
+    Outcome run = validate({paths.broken_crash, "--bitmaps", paths.bitmaps});
+    INFO(run.output);
+    CHECK(run.status == 1);
+    CHECK(run.has_line({"FAIL autopilot clicks:", "the handler of mouse record 9 (child at 416,74)",
+                        "with every token at NaN", "the module crashed (SIGSEGV)"}));
+    CHECK(run.has("VALIDATION FAILED"));
+    // The rows before the crash were printed.
+    CHECK_FALSE(run.has("annunciator "));
+    CHECK(run.has_line({"altpreselectornosnd", "clicks", "PASS"}));
+}
+
+TEST_CASE("bad command lines are refused with a reason") {
+    Outcome none = validate({});
+    CHECK(none.status == 2);
+    CHECK(none.has("no module file named"));
+
+    Outcome missing = validate({paths.scratch + "/no-such-module.so"});
+    CHECK(missing.status == 2);
+    CHECK(missing.has("cannot open module file"));
+    CHECK(missing.has("no-such-module.so"));
+
+    Outcome unknown = validate({paths.module, "--colour"});
+    CHECK(unknown.status == 2);
+    CHECK(unknown.has("unknown option '--colour'"));
+
+    Outcome two = validate({paths.module, paths.broken});
+    CHECK(two.status == 2);
+
+    // A file that is no module at all: the load row fails, nothing else runs.
+    fs::create_directories(paths.scratch);
+    std::string junk = paths.scratch + "/junk.so";
+    std::ofstream(junk) << "not a library";
+    Outcome bad = validate({junk});
+    INFO(bad.output);
+    CHECK(bad.status == 1);
+    CHECK(bad.has_line({"FAIL (module) load:", "cannot load module file", "junk.so"}));
+    CHECK(bad.has("1 checks: 0 passed, 1 failed"));
+}
+
+TEST_CASE("the Windows gauge file passes under Wine") {
+    fs::path validator_exe = fs::path(paths.gauge_file).parent_path() / "win32" / "validate.exe";
+    if (!fs::exists(paths.gauge_file) || !fs::exists(validator_exe)) {
+        MESSAGE("skipped: no Windows build beside " << paths.gauge_file << " (build the Windows side to run this)");
+        return;
+    }
+    Outcome run = validate({paths.gauge_file});
+    INFO(run.output);
+    CHECK(run.status == 0);
+    CHECK(run.has("running the Windows validator under Wine"));
+    CHECK(run.has("VALIDATION PASSED"));
+    CHECK(run.has("34 checks: 34 passed, 0 failed"));
+}
+
+int main(int argc, char** argv) {
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        auto take = [&](const char* flag, std::string& into) {
+            if (std::strcmp(argv[i], flag) != 0 || i + 1 >= argc) return false;
+            into = argv[++i];
+            return true;
+        };
+        if (!take("--panelbench", paths.panelbench) && !take("--module", paths.module) &&
+            !take("--bitmaps", paths.bitmaps) && !take("--broken", paths.broken) &&
+            !take("--broken-crash", paths.broken_crash) && !take("--gauge-file", paths.gauge_file) &&
+            !take("--scratch", paths.scratch))
+            rest.push_back(argv[i]);
+    }
+    if (paths.panelbench.empty() || paths.module.empty() || paths.broken.empty() || paths.scratch.empty()) {
+        std::fprintf(stderr,
+                     "usage: %s --panelbench PATH --module PATH --bitmaps DIR --broken PATH --broken-crash PATH "
+                     "--gauge-file PATH --scratch DIR [doctest options]\n",
+                     argv[0]);
+        return 2;
+    }
+    doctest::Context context(int(rest.size()), rest.data());
+    return context.run();
+}

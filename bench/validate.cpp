@@ -1,0 +1,154 @@
+#include "bench/validate.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "bench/validate_checks.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace validate {
+
+namespace {
+
+#if defined(_WIN32)
+const char* const SOUND_FILE = "FSSound.dll";
+#else
+const char* const SOUND_FILE = "FSSound.so";
+#endif
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: validate MODULE_FILE [--bitmaps DIR] [--sound FILE]\n"
+                 "  MODULE_FILE  the gauge file (vmq_Tavok22ap.gau, run under Wine) or the native module (.so)\n"
+                 "  --bitmaps    folder of the native module's bitmaps (default: 'bitmaps' beside the module)\n"
+                 "  --sound      the stand-in sound library (default: beside the module, then beside this program)\n");
+}
+
+bool file_exists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+
+std::string program_folder() {
+#if defined(_WIN32)
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return panelhost::folder_of(std::string(path, n));
+#else
+    char path[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
+#endif
+}
+
+// The stand-in sound library to install: the one named, else the one beside
+// the module, else the one beside this program; empty when there is none, in
+// which case the module runs with its chime silent.
+std::string find_sound(const Options& options) {
+    if (!options.sound_library.empty()) return options.sound_library;
+    for (const std::string& folder : {panelhost::folder_of(options.module_path), program_folder()}) {
+        std::string candidate = folder + "/" + SOUND_FILE;
+        if (file_exists(candidate)) return candidate;
+    }
+    return "";
+}
+
+}  // namespace
+
+int run(const Options& options) {
+    install_crash_guard();
+    panelhost::HostOptions host_options;
+    host_options.resource_folder = options.bitmap_folder;
+    host_options.sound_library = find_sound(options);
+    host_options.sound = !host_options.sound_library.empty();
+    if (!host_options.sound)
+        std::printf("note: no stand-in sound library (%s) found; the module runs with its chime silent\n", SOUND_FILE);
+    Report report(options.module_path);
+
+    Group load{"(module)", "load"};
+    std::unique_ptr<panelhost::Host> host;
+    crash_context("(module)", "load", "loading the module and calling its start routine");
+    try {
+        host = std::make_unique<panelhost::Host>(options.module_path, host_options);
+    } catch (const std::exception& e) {
+        load.fail(e.what());
+    }
+    clear_crash_context();
+    report.row(load);
+    if (!host) return report.finish();
+
+    report.row(check_linkage(*host));
+    report.row(check_gauge_table(*host));
+    report.row(check_sharing(*host));
+
+    for (GAUGEHDR* header : host->gauge_table()) {
+        const GaugeFacts* facts = header->name ? facts_of(header->name) : nullptr;
+        if (!facts) continue;  // reported by the gauge-table row
+        report.row(check_header(*host, header, *facts));
+        report.row(check_tree(header, *facts));
+        report.row(check_mouse(header, *facts));
+        report.row(check_bitmaps(*host, header, *facts));
+        report.row(check_callbacks(*host, header, *facts));
+        report.row(check_clicks(*host, header, *facts));
+    }
+    crash_context("(module)", "unload", "calling the module's stop routine and unloading it");
+    host.reset();
+    clear_crash_context();
+    return report.finish();
+}
+
+}  // namespace validate
+
+int bench_validate(const std::vector<std::string>& args) {
+    validate::Options options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "validate: %s needs a value\n", arg.c_str());
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            validate::usage();
+            return 0;
+        } else if (arg == "--bitmaps") {
+            if (!value(options.bitmap_folder)) return 2;
+        } else if (arg == "--sound") {
+            if (!value(options.sound_library)) return 2;
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "validate: unknown option '%s'\n", arg.c_str());
+            validate::usage();
+            return 2;
+        } else if (options.module_path.empty()) {
+            options.module_path = arg;
+        } else {
+            std::fprintf(stderr, "validate: one module file at a time ('%s' and '%s' given)\n",
+                         options.module_path.c_str(), arg.c_str());
+            return 2;
+        }
+    }
+    if (options.module_path.empty()) {
+        std::fprintf(stderr, "validate: no module file named\n");
+        validate::usage();
+        return 2;
+    }
+    if (!validate::file_exists(options.module_path)) {
+        std::fprintf(stderr, "validate: cannot open module file '%s'\n", options.module_path.c_str());
+        return 2;
+    }
+#if !defined(_WIN32)
+    if (validate::is_windows_binary(options.module_path)) {
+        if (!options.bitmap_folder.empty() || !options.sound_library.empty())
+            std::printf("note: --bitmaps and --sound are for the native module; a gauge file carries its "
+                        "bitmaps as resources and is checked with the Windows stand-in sound library\n");
+        return validate::run_under_wine(options);
+    }
+#endif
+    return validate::run(options);
+}

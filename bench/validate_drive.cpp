@@ -1,0 +1,360 @@
+// The hostile drive: every callback, service and handler of a gauge run with
+// token values a simulator should never send (NaN, infinities, huge and
+// wrapped numbers) as well as ordinary ones, checking what comes back: texts
+// NUL-terminated inside the 32-byte buffer and nothing written past it, lamp
+// answers, key events only from the module's catalogue and in their pairs,
+// handlers answering 0, and no crash (the crash guard names the call).
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "bench/validate_checks.h"
+#include "module/tokens.h"
+
+namespace validate {
+
+namespace {
+
+const double HOSTILE[] = {
+    std::numeric_limits<double>::quiet_NaN(),
+    std::numeric_limits<double>::infinity(),
+    -std::numeric_limits<double>::infinity(),
+    1e300,
+    -1e300,
+    65537,
+    -65537,
+    2147483648.0,
+    99999.9,
+    -0.0,
+    1.9,
+    0,
+    1,
+};
+
+// Every token the module is known to read; the drive adds any other token
+// the module asks for through lookup_var.
+std::set<uint32_t>& tokens() {
+    static std::set<uint32_t> known = {
+        TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO, TOKEN_AP_MASTER, TOKEN_AP_NAV,
+        TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS, TOKEN_AP_APR,
+        TOKEN_AP_REV,         TOKEN_AP_VS,    TOKEN_AP_VS_REF,  TOKEN_AP_FD, TOKEN_AP_GPSS,
+    };
+    return known;
+}
+
+std::string number(double value) {
+    if (std::isnan(value)) return "NaN";
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// Room behind the host's 32 bytes, filled with a pattern, so that a write
+// past the buffer shows.
+constexpr size_t GUARD = 96;
+constexpr unsigned char PATTERN = 0xA5;
+
+class Driver {
+public:
+    Driver(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts, Group& group)
+        : host_(host), header_(header), facts_(facts), group_(group), children_(children_of(header)),
+          areas_(child_areas(header)), reported_(reported_of(header)) {
+        for (ELEMENT_HEADER* child : children_) {
+            if (child->element_type == ELEMENT_TYPE_ICON)
+                tokens().insert(reinterpret_cast<ELEMENT_ICON*>(child)->source.id);
+            else if (child->element_type == ELEMENT_TYPE_STRING)
+                for (const MODULE_VAR& source : reinterpret_cast<ELEMENT_STRING*>(child)->source)
+                    if (source.id) tokens().insert(source.id);
+        }
+        tokens().erase(0);
+    }
+
+    // Every token at `value`.
+    void set_all(double value) {
+        for (uint32_t token : tokens()) host_.set_token(token, value);
+        situation_ = "with every token at " + number(value);
+        ordinary_ = value == 0.0 || value == 1.0;
+    }
+    // One token at `value`, the others 0.
+    void set_one(uint32_t token, double value) {
+        for (uint32_t other : tokens()) host_.set_token(other, 0.0);
+        host_.set_token(token, value);
+        situation_ = "with token " + std::to_string(token) + " at " + number(value) + " and the others 0";
+        ordinary_ = value == 0.0 || value == 1.0;
+    }
+
+    void service(int32_t id) {
+        if (!header_->service_callback) return;
+        crash_context(facts_.name, group_.name.c_str(), "service callback with id %d %s", id, situation_.c_str());
+        header_->service_callback(header_, id, 0);
+        clear_crash_context();
+        after("service id " + std::to_string(id));
+    }
+
+    // One panel cycle as the host runs it, with every child checked.
+    void cycle() {
+        service(SERVICE_UPDATE);
+        for (size_t i = 0; i < children_.size(); ++i) {
+            ELEMENT_HEADER* child = children_[i];
+            if (child->element_type == ELEMENT_TYPE_ICON)
+                icon(i, reinterpret_cast<ELEMENT_ICON*>(child));
+            else if (child->element_type == ELEMENT_TYPE_STRING)
+                string(i, reinterpret_cast<ELEMENT_STRING*>(child));
+        }
+        service(SERVICE_DRAW);
+    }
+
+    // With every token 0, each read-out's text fits its character count.
+    void check_rest_texts() {
+        set_all(0.0);
+        service(SERVICE_UPDATE);
+        for (size_t i = 0; i < children_.size(); ++i) {
+            if (children_[i]->element_type != ELEMENT_TYPE_STRING) continue;
+            auto* s = reinterpret_cast<ELEMENT_STRING*>(children_[i]);
+            std::string text = string(i, s);
+            if (text.size() > s->char_count)
+                once(who(i) + "rest", who(i) + ": text \"" + text + "\" with every token 0 is longer than its character count " +
+                                          std::to_string(s->char_count));
+        }
+        service(SERVICE_DRAW);
+    }
+
+    // Ids other than install, update and draw are ignored: nothing is sent,
+    // looked up or played.
+    void check_other_service_ids() {
+        if (!header_->service_callback) return;
+        set_all(1.0);
+        size_t sounds = sound_calls();
+        host_.clear_logs();
+        for (int32_t id : {0, 1, 3, 4, 5, 7, 8, 9, 11, -1, -2, INT_MIN, INT_MAX}) {
+            crash_context(facts_.name, group_.name.c_str(), "service callback with id %d", id);
+            header_->service_callback(header_, id, 0xFFFFFFFFu);
+            clear_crash_context();
+            if (!host_.events().empty() || !host_.lookups().empty() || sound_calls() != sounds)
+                once("service" + std::to_string(id), "the service callback acts on id " + std::to_string(id) +
+                                                          "; it ignores every id but 2, 6 and 10");
+            host_.clear_logs();
+        }
+    }
+
+    // A left click at a face point, as the host dispatches it: the first
+    // child area holding the point acts. An area's own key event is sent by
+    // the host without module code; a handler is called.
+    void click(int x, int y, bool and_cycle) {
+        for (size_t i = 0; i < areas_.size(); ++i) {
+            MOUSERECT* area = areas_[i];
+            if (x < area->x || x >= area->x + area->width || y < area->y || y >= area->y + area->height) continue;
+            if (area->handler) {
+                handler(i, x - area->x, y - area->y, area->mouse_flags);
+                if (and_cycle) cycle();
+            }
+            return;
+        }
+    }
+
+    // Each handler with a point and flags no host would give; the handler
+    // reads neither and answers 0.
+    void odd_handler_calls() {
+        for (size_t i = 0; i < areas_.size(); ++i)
+            if (areas_[i]->handler) {
+                handler(i, -1, -1, 0xFFFFFFFFu);
+                handler(i, INT_MAX, INT_MIN, 0);
+            }
+    }
+
+    const std::vector<MOUSERECT*>& areas() const { return areas_; }
+    size_t sound_calls() { return host_.sound().calls().size(); }
+
+private:
+    std::string who(size_t child) const {
+        const ELEMENT_HEADER* e = children_[child];
+        std::string text = "child " + std::to_string(child + 1) + " (";
+        text += e->element_type == ELEMENT_TYPE_ICON ? "icon, bitmap " + std::to_string(e->resource_id) : std::string("string");
+        return text + ")";
+    }
+
+    void once(const std::string& key, const std::string& message) {
+        if (reported_.insert(key).second) group_.fail(message);
+    }
+
+    void icon(size_t i, ELEMENT_ICON* icon) {
+        if (!icon->callback) return;  // reported by the tree check
+        icon->source.value = host_.token(icon->source.id);
+        crash_context(facts_.name, group_.name.c_str(), "%s callback %s", who(i).c_str(), situation_.c_str());
+        double answer = icon->callback(icon);
+        clear_crash_context();
+        after(who(i) + " callback");
+        bool two_valued = answer == -1.0 || answer == 0.0;
+        if (!two_valued && facts_.lamps_two_valued)
+            once(who(i) + "answer", who(i) + ": answers " + number(answer) + " " + situation_ +
+                                        "; this gauge's lamps answer only -1 (hidden) or 0 (shown)");
+        else if (!two_valued && ordinary_)
+            once(who(i) + "answer", who(i) + ": answers " + number(answer) + " " + situation_ +
+                                        "; a lamp answers -1 (hidden) or 0 (shown)");
+    }
+
+    std::string string(size_t i, ELEMENT_STRING* string) {
+        if (!string->callback) return "";
+        for (MODULE_VAR& source : string->source)
+            if (source.id) source.value = host_.token(source.id);
+        unsigned char buffer[MODULE_TEXT_BUFFER_SIZE + GUARD];
+        std::memset(buffer, PATTERN, sizeof buffer);
+        string->text = reinterpret_cast<char*>(buffer);
+        crash_context(facts_.name, group_.name.c_str(), "%s callback %s", who(i).c_str(), situation_.c_str());
+        double result = string->callback(string);
+        clear_crash_context();
+        string->text = nullptr;
+        after(who(i) + " callback");
+
+        double source = string->source[0].value;
+        if (!(result == source || (std::isnan(result) && std::isnan(source))))
+            once(who(i) + "result", who(i) + ": returns " + number(result) + " " + situation_ +
+                                        "; a read-out returns its first source value unchanged");
+        for (size_t at = MODULE_TEXT_BUFFER_SIZE; at < sizeof buffer; ++at)
+            if (buffer[at] != PATTERN) {
+                once(who(i) + "overrun", who(i) + ": wrote past the 32-byte text buffer (byte " + std::to_string(at) +
+                                             " changed) " + situation_);
+                break;
+            }
+        const void* end = std::memchr(buffer, 0, MODULE_TEXT_BUFFER_SIZE);
+        if (!end) {
+            once(who(i) + "unterminated", who(i) + ": text is not NUL-terminated inside the 32-byte buffer " + situation_);
+            return "";
+        }
+        std::string text(reinterpret_cast<char*>(buffer));
+        for (unsigned char c : text)
+            if (c < 0x20 || c > 0x7E) {
+                once(who(i) + "unprintable", who(i) + ": text holds the unprintable byte " + std::to_string(c) + " " + situation_);
+                break;
+            }
+        return text;
+    }
+
+    void handler(size_t i, int x, int y, uint32_t flags) {
+        MOUSERECT* area = areas_[i];
+        std::string what = "the handler of mouse record " + std::to_string(area - header_->mouse_rect + 1) + " (child at " +
+                           std::to_string(area->x) + "," + std::to_string(area->y) + ")";
+        PIXPOINT point{x, y};
+        crash_context(facts_.name, group_.name.c_str(), "%s clicked at %d,%d %s", what.c_str(), x, y, situation_.c_str());
+        int32_t result = area->handler(&point, flags);
+        clear_crash_context();
+        if (result != 0)
+            once("return" + std::to_string(i), what + ": returns " + std::to_string(result) + "; a mouse handler returns 0");
+        after(what);
+    }
+
+    // What a unit of module code sent and looked up: key events from the
+    // catalogue only, the engage and release pairs whole and in order, the
+    // value-less events with 0; tokens looked up join the drive.
+    void after(const std::string& what) {
+        const auto& events = host_.events();
+        for (size_t k = 0; k < events.size(); ++k) {
+            uint32_t e = events[k].event;
+            if (!in_catalogue(e)) {
+                once("event" + std::to_string(e), what + " sent key event " + std::to_string(e) + " " + situation_ +
+                                                      "; it is not one of the module's key events");
+                continue;
+            }
+            bool first_of_pair = e == evt_vertical_engage_a || e == evt_vertical_release_a;
+            bool second_of_pair = e == evt_vertical_engage_b || e == evt_vertical_release_b;
+            uint32_t partner = e == evt_vertical_engage_a ? evt_vertical_engage_b
+                               : e == evt_vertical_release_a ? evt_vertical_release_b
+                               : e == evt_vertical_engage_b ? evt_vertical_engage_a
+                                                            : evt_vertical_release_a;
+            if (first_of_pair && (k + 1 >= events.size() || events[k + 1].event != partner))
+                once("pair" + std::to_string(e), what + " sent " + event_text(e) + " without " + event_text(partner) +
+                                                     " right after it");
+            if (second_of_pair && (k == 0 || events[k - 1].event != partner))
+                once("pair" + std::to_string(e), what + " sent " + event_text(e) + " without " + event_text(partner) +
+                                                     " right before it");
+            bool valueless = first_of_pair || second_of_pair || e == evt_vs_step_up || e == evt_vs_step_down;
+            if (valueless && events[k].value != 0)
+                once("value" + std::to_string(e), what + " sent " + event_text(e) + " with value " +
+                                                      std::to_string(events[k].value) + "; it is sent with 0");
+        }
+        for (const panelhost::Lookup& lookup : host_.lookups())
+            if (lookup.token && tokens().insert(lookup.token).second) host_.set_token(lookup.token, 0.0);
+        host_.clear_logs();
+    }
+
+    panelhost::Host& host_;
+    GAUGEHDR* header_;
+    const GaugeFacts& facts_;
+    Group& group_;
+    std::vector<ELEMENT_HEADER*> children_;
+    std::vector<MOUSERECT*> areas_;
+    // A problem is told once per gauge, by the first check that meets it.
+    static std::set<std::string>& reported_of(const GAUGEHDR* header) {
+        static std::map<const GAUGEHDR*, std::set<std::string>> reported;
+        return reported[header];
+    }
+    std::set<std::string>& reported_;
+    std::string situation_ = "at rest";
+    bool ordinary_ = true;
+};
+
+}  // namespace
+
+Group check_callbacks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts) {
+    Group group{facts.name, "callbacks"};
+    Driver drive(host, header, facts, group);
+    host.clear_logs();
+    size_t sounds = drive.sound_calls();
+
+    drive.service(SERVICE_INSTALL);
+    drive.check_rest_texts();
+    for (double value : HOSTILE) {
+        drive.set_all(value);
+        drive.cycle();
+    }
+    std::set<uint32_t> all(tokens().begin(), tokens().end());
+    for (uint32_t token : all)
+        for (double value : HOSTILE) {
+            drive.set_one(token, value);
+            drive.cycle();
+        }
+    drive.check_other_service_ids();
+
+    // Only "altpreselector" carries the chime.
+    if (std::string(facts.name) != "altpreselector" && drive.sound_calls() != sounds)
+        group.fail("the gauge's callbacks used the sound library; only \"altpreselector\" sounds the chime");
+    for (uint32_t token : tokens()) host.set_token(token, 0.0);
+    return group;
+}
+
+Group check_clicks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts) {
+    Group group{facts.name, "clicks"};
+    Driver drive(host, header, facts, group);
+    int face_w = 0, face_h = 0;
+    bitmap_size(facts.face_id, face_w, face_h);
+    host.clear_logs();
+    size_t sounds = drive.sound_calls();
+
+    for (double value : HOSTILE) {
+        drive.set_all(value);
+        // Every area at its centre and its four corners, a panel cycle after
+        // each click.
+        for (MOUSERECT* area : drive.areas()) {
+            int right = area->x + area->width - 1, bottom = area->y + area->height - 1;
+            drive.click(area->x + area->width / 2, area->y + area->height / 2, true);
+            drive.click(area->x, area->y, true);
+            drive.click(right, area->y, false);
+            drive.click(area->x, bottom, false);
+            drive.click(right, bottom, true);
+        }
+        drive.odd_handler_calls();
+        // A grid over the whole face, between and across the areas.
+        for (int y = 0; y < face_h; y += 3)
+            for (int x = (y / 3) % 2; x < face_w; x += 4) drive.click(x, y, x % 16 == 0);
+        drive.cycle();
+    }
+    if (std::string(facts.name) != "altpreselector" && drive.sound_calls() != sounds)
+        group.fail("clicking the gauge used the sound library; only \"altpreselector\" sounds the chime");
+    for (uint32_t token : tokens()) host.set_token(token, 0.0);
+    return group;
+}
+
+}  // namespace validate

@@ -1,0 +1,116 @@
+// The validator's table and the fixed facts its checks compare against: the
+// gauge table, the key-event catalogue and the bitmap sizes.
+#include <cstdio>
+
+#include "bench/validate_checks.h"
+#include "module/tokens.h"
+#include "resources/bitmaps.h"
+
+namespace validate {
+
+namespace {
+// A group that keeps failing on every record lists this many lines; the rest
+// are counted.
+constexpr size_t PROBLEM_CAP = 12;
+
+struct NamedEvent {
+    uint32_t event;
+    const char* name;
+};
+
+constexpr NamedEvent CATALOGUE[] = {
+    {evt_vs_ref_set, "evt_vs_ref_set"},
+    {evt_alt_ref_set, "evt_alt_ref_set"},
+    {evt_vertical_engage_a, "evt_vertical_engage_a"},
+    {evt_vertical_engage_b, "evt_vertical_engage_b"},
+    {evt_vertical_release_a, "evt_vertical_release_a"},
+    {evt_vertical_release_b, "evt_vertical_release_b"},
+    {evt_vs_step_up, "evt_vs_step_up"},
+    {evt_vs_step_down, "evt_vs_step_down"},
+    {evt_hdg_button, "evt_hdg_button"},
+    {evt_nav_button, "evt_nav_button"},
+    {evt_apr_button, "evt_apr_button"},
+    {evt_rev_button, "evt_rev_button"},
+};
+}  // namespace
+
+void Group::fail(const std::string& what) {
+    if (problems.size() < PROBLEM_CAP)
+        problems.push_back(what);
+    else
+        ++skipped;
+}
+
+Report::Report(const std::string& module_path) {
+    std::printf("validating %s\n\n", module_path.c_str());
+    std::printf("%-20s %-10s %s\n", "gauge", "check", "result");
+    std::printf("%-20s %-10s %s\n", "--------------------", "----------", "------");
+    std::fflush(stdout);
+}
+
+void Report::row(const Group& group) {
+    ++rows_;
+    std::printf("%-20s %-10s %s\n", group.gauge.c_str(), group.name.c_str(), group.passed() ? "PASS" : "FAIL");
+    if (!group.passed()) {
+        ++failed_;
+        for (const std::string& problem : group.problems)
+            std::printf("    FAIL %s %s: %s\n", group.gauge.c_str(), group.name.c_str(), problem.c_str());
+        if (group.skipped)
+            std::printf("    FAIL %s %s: ... and %d more problems of this check\n", group.gauge.c_str(),
+                        group.name.c_str(), group.skipped);
+    }
+    std::fflush(stdout);
+}
+
+int Report::finish() {
+    std::printf("\n%d checks: %d passed, %d failed\n", rows_, rows_ - failed_, failed_);
+    std::printf("%s\n", failed_ ? "VALIDATION FAILED" : "VALIDATION PASSED");
+    std::fflush(stdout);
+    return failed_ ? 1 : 0;
+}
+
+const std::vector<GaugeFacts>& gauge_facts() {
+    static const std::vector<GaugeFacts> facts = {
+        {.name = "altpreselector", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
+         .lamps_two_valued = true},
+        {.name = "vcaltpreselector", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
+         .lamps_two_valued = true},
+        {.name = "altpreselectornosnd", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
+         .lamps_two_valued = true},
+        {.name = "autopilot", .size_x_mm = 500, .face_id = 4096, .last_id = 4121, .has_service = false,
+         .lamps_two_valued = false},
+        {.name = "annunciator", .size_x_mm = 300, .face_id = 4608, .last_id = 4640, .has_service = false,
+         .lamps_two_valued = false},
+    };
+    return facts;
+}
+
+const GaugeFacts* facts_of(const std::string& name) {
+    for (const GaugeFacts& facts : gauge_facts())
+        if (name == facts.name) return &facts;
+    return nullptr;
+}
+
+bool in_catalogue(uint32_t event) {
+    for (const NamedEvent& known : CATALOGUE)
+        if (known.event == event) return true;
+    return false;
+}
+
+std::string event_text(uint32_t event) {
+    for (const NamedEvent& known : CATALOGUE)
+        if (known.event == event) return std::to_string(event) + " (" + known.name + ")";
+    return std::to_string(event);
+}
+
+bool bitmap_size(int32_t id, int& width, int& height) {
+    for (const BitmapSpec& spec : MODULE_BITMAPS)
+        if (spec.id == id) {
+            width = spec.width;
+            height = spec.height;
+            return true;
+        }
+    return false;
+}
+
+}  // namespace validate
