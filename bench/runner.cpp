@@ -1,6 +1,7 @@
 #include "bench/runner.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -57,7 +58,7 @@ public:
         : script_(script), options_(options), out_(out), err_(err) {}
 
     int run() {
-        size_t index = 0;
+        size_t index = SIZE_MAX;  // no command yet: a failure to load names no line
         try {
             panelhost::HostOptions host_options;
             host_options.sound_library = options_.sound_path;
@@ -72,7 +73,7 @@ public:
                 aircraft_->apply(event);
             };
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
-            for (; index < script_.commands.size(); ++index) {
+            for (index = 0; index < script_.commands.size(); ++index) {
                 execute(script_.commands[index]);
                 host_->clear_logs();
             }
@@ -110,7 +111,7 @@ private:
             out_ << "passed: " << script_.file << ", " << time << " s simulated, " << chimes_ << " chime"
                  << (chimes_ == 1 ? "" : "s") << ", " << pictures << "\n";
         else
-            out_ << "FAILED: " << script_.file << ":" << line << " (after " << time << " s simulated; " << pictures
+            out_ << "FAILED: " << script_.file << (line ? ":" + std::to_string(line) : "") << " (after " << time << " s simulated; " << pictures
                  << " before the failure)\n";
     }
 
