@@ -1,0 +1,28 @@
+#!/bin/sh
+# The checked stages of the test command:
+#  1. the module, the host, the sound stand-in, the test suite and the panel
+#     bench built with AddressSanitizer and UndefinedBehaviorSanitizer (any
+#     report fatal), and their tests run against the checked module;
+#  2. the module fuzz target built with clang's libFuzzer and the same
+#     sanitizers, and a bounded pass over the checked-in seeds (fixed seed and
+#     number of runs).
+# Build folders: build/asan and build/fuzz (or under $HARDENING_BUILD).
+set -eu
+root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
+build=${HARDENING_BUILD:-$root/build}
+jobs=${JOBS:-$(nproc)}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
+
+echo "== sanitizer build: ASan + UBSan"
+cmake -C "$root/hardening/sanitize.cmake" -S "$root" -B "$build/asan" -DDIST_DIR="$build/asan/dist" >/dev/null
+cmake --build "$build/asan" -j "$jobs"
+# Everything but the validator's own tests, which load a deliberately broken
+# module: the sanitizers report its planted faults before the validator's
+# crash guard can, which those tests do not expect.
+ctest --test-dir "$build/asan" --output-on-failure -E '^native\.validate_tests$'
+
+echo "== fuzzing build: libFuzzer + ASan + UBSan"
+cmake -C "$root/hardening/fuzz.cmake" -S "$root" -B "$build/fuzz" -DDIST_DIR="$build/fuzz/dist" >/dev/null
+cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz
+ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.fuzz$'
