@@ -24,13 +24,31 @@ const char* const SOUND_FILE = "FSSound.so";
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: validate MODULE_FILE [--bitmaps DIR] [--sound FILE]\n"
-                 "  MODULE_FILE  the gauge file (vmq_Tavok22ap.gau, run under Wine) or the native module (.so)\n"
+                 "usage: panelbench validate MODULE_FILE [--bitmaps DIR] [--sound FILE]\n"
+                 "       (win32/validate.exe takes the same arguments)\n"
+                 "  MODULE_FILE  the gauge file (a .gau is checked by win32/validate.exe under Wine) or the native module (.so)\n"
                  "  --bitmaps    folder of the native module's bitmaps (default: 'bitmaps' beside the module)\n"
-                 "  --sound      the stand-in sound library (default: beside the module, then beside this program)\n");
+                 "  --sound      the stand-in sound library (default: beside the module, then beside this program)\n"
+                 "exit status: 0 every check passed, 1 a check failed or the module crashed, 2 bad arguments\n");
 }
 
 bool file_exists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
+
+// The stand-in sound library to install: the one named, else the one beside
+// the module, else the one beside this program or in its native/ folder (the
+// layout of dist/); empty when there is none, in which case the module runs
+// with its chime silent.
+std::string find_sound(const Options& options) {
+    if (!options.sound_library.empty()) return options.sound_library;
+    for (const std::string& folder :
+         {panelhost::folder_of(options.module_path), program_folder(), program_folder() + "/native"}) {
+        std::string candidate = folder + "/" + SOUND_FILE;
+        if (file_exists(candidate)) return candidate;
+    }
+    return "";
+}
+
+}  // namespace
 
 std::string program_folder() {
 #if defined(_WIN32)
@@ -43,20 +61,6 @@ std::string program_folder() {
     return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
 #endif
 }
-
-// The stand-in sound library to install: the one named, else the one beside
-// the module, else the one beside this program; empty when there is none, in
-// which case the module runs with its chime silent.
-std::string find_sound(const Options& options) {
-    if (!options.sound_library.empty()) return options.sound_library;
-    for (const std::string& folder : {panelhost::folder_of(options.module_path), program_folder()}) {
-        std::string candidate = folder + "/" + SOUND_FILE;
-        if (file_exists(candidate)) return candidate;
-    }
-    return "";
-}
-
-}  // namespace
 
 int run(const Options& options) {
     install_crash_guard();

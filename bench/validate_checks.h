@@ -99,6 +99,9 @@ void install_crash_guard();
 void crash_context(const char* gauge, const char* group, const char* what_format, ...);
 void clear_crash_context();
 
+// The folder of the running program.
+std::string program_folder();
+
 // --- Windows gauge files on a native machine (validate_wine.cpp) ---
 // True for a file that begins like a Windows program or library.
 bool is_windows_binary(const std::string& path);

@@ -36,18 +36,13 @@ std::string absolute(const std::string& path) {
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
-std::string program_folder() {
-    char path[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
-}
-
 // The Windows validator: named by PANELBENCH_WIN32_VALIDATOR, else in
-// win32/ beside this program, else in win32/ beside the gauge file (the
-// layout of dist/).
+// win32/ beside the gauge file (the layout of dist/), else in win32/ beside
+// this program. Empty when there is none.
 std::string find_windows_validator(const std::string& module_path) {
-    if (const char* named = std::getenv("PANELBENCH_WIN32_VALIDATOR"); named && *named) return named;
-    for (const std::string& folder : {program_folder(), panelhost::folder_of(module_path)}) {
+    if (const char* named = std::getenv("PANELBENCH_WIN32_VALIDATOR"); named && *named)
+        return std::ifstream(named).good() ? named : "";
+    for (const std::string& folder : {panelhost::folder_of(module_path), program_folder()}) {
         std::string candidate = folder + "/win32/validate.exe";
         if (std::ifstream(candidate).good()) return candidate;
     }
@@ -61,8 +56,8 @@ int run_under_wine(const Options& options) {
     if (validator.empty()) {
         std::fprintf(stderr,
                      "validate: '%s' is a Windows gauge file; it is checked by the Windows validator under Wine, "
-                     "but no win32/validate.exe was found beside this program or the gauge file (build the Windows "
-                     "side first, or name it with PANELBENCH_WIN32_VALIDATOR)\n",
+                     "but no win32/validate.exe was found beside the gauge file or this program, nor named by "
+                     "PANELBENCH_WIN32_VALIDATOR (build the Windows side first)\n",
                      options.module_path.c_str());
         return 2;
     }
@@ -73,7 +68,10 @@ int run_under_wine(const Options& options) {
     std::printf("running the Windows validator under Wine: %s %s %s\n", wine.c_str(), program.c_str(), module.c_str());
     std::fflush(stdout);
 
-    if (!std::getenv("WINEDEBUG")) setenv("WINEDEBUG", "-all", 1);
+    // Wine's own chatter off, and no add-on installers when Wine makes its
+    // prefix on first use; a prefix the caller chose (WINEPREFIX) is kept.
+    setenv("WINEDEBUG", "-all", 0);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml,winemenubuilder.exe=", 0);
     std::vector<char*> argv = {wine.data(), program.data(), module.data(), nullptr};
     pid_t child;
     if (posix_spawnp(&child, wine.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {

@@ -1,7 +1,7 @@
 // The validator run as the people who ship a gauge file run it: on the real
 // module (it passes), on a module with planted faults (each fault named on a
 // line of its own), on bitmaps that are wrong, on a module that crashes, on
-// bad command lines, and on the Windows gauge file under Wine.
+// bad command lines, and the hand-over of a Windows gauge file to Wine.
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Paths {
-    std::string panelbench, module, bitmaps, broken, broken_crash, gauge_file, scratch;
+    std::string panelbench, module, bitmaps, broken, broken_crash, scratch;
 } paths;
 
 struct Outcome {
@@ -215,18 +215,61 @@ TEST_CASE("bad command lines are refused with a reason") {
     CHECK(bad.has("1 checks: 0 passed, 1 failed"));
 }
 
-TEST_CASE("the Windows gauge file passes under Wine") {
-    fs::path validator_exe = fs::path(paths.gauge_file).parent_path() / "win32" / "validate.exe";
-    if (!fs::exists(paths.gauge_file) || !fs::exists(validator_exe)) {
-        MESSAGE("skipped: no Windows build beside " << paths.gauge_file << " (build the Windows side to run this)");
-        return;
+TEST_CASE("a Windows gauge file is handed to the Windows validator under Wine") {
+    // A stand-in for Wine that notes what it was asked to run and answers
+    // with the status it is told to; the real run is the Windows build's test.
+    fs::path dist = fs::path(paths.scratch) / "handover";
+    fs::remove_all(dist);
+    fs::create_directories(dist / "win32");
+    fs::path gauge_file = dist / "some gauge.gau";
+    std::ofstream(gauge_file) << "MZ and the rest of a Windows library";
+    std::ofstream(dist / "win32" / "validate.exe") << "MZ";
+    fs::path fake_wine = dist / "fake-wine";
+    std::ofstream(fake_wine) << "#!/bin/sh\n"
+                                "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/asked\"\n"
+                                "echo \"WINEDEBUG=$WINEDEBUG\" >> \"$(dirname \"$0\")/asked\"\n"
+                                "echo 'the Windows validator speaks'\n"
+                                "exit ${FAKE_WINE_STATUS:-0}\n";
+    fs::permissions(fake_wine, fs::perms::owner_all);
+    setenv("PANELBENCH_WINE", fake_wine.c_str(), 1);
+    unsetenv("PANELBENCH_WIN32_VALIDATOR");
+    unsetenv("WINEDEBUG");
+
+    SUBCASE("the validator beside the gauge file runs it, by its Windows path") {
+        setenv("FAKE_WINE_STATUS", "0", 1);
+        Outcome run = validate({gauge_file.string()});
+        INFO(run.output);
+        CHECK(run.status == 0);
+        CHECK(run.has("the Windows validator speaks"));
+        std::ifstream asked_file(dist / "asked");
+        std::string program, module, debug;
+        std::getline(asked_file, program);
+        std::getline(asked_file, module);
+        std::getline(asked_file, debug);
+        CHECK(program == fs::canonical(dist / "win32" / "validate.exe").string());
+        CHECK(module == "Z:" + fs::canonical(gauge_file).string());
+        CHECK(debug == "WINEDEBUG=-all");
     }
-    Outcome run = validate({paths.gauge_file});
-    INFO(run.output);
-    CHECK(run.status == 0);
-    CHECK(run.has("running the Windows validator under Wine"));
-    CHECK(run.has("VALIDATION PASSED"));
-    CHECK(run.has("34 checks: 34 passed, 0 failed"));
+    SUBCASE("its failure is the program's failure") {
+        setenv("FAKE_WINE_STATUS", "1", 1);
+        CHECK(validate({gauge_file.string()}).status == 1);
+    }
+    SUBCASE("without a Windows validator it says what to build") {
+        setenv("PANELBENCH_WIN32_VALIDATOR", (dist / "nowhere.exe").c_str(), 1);
+        Outcome run = validate({gauge_file.string()});
+        CHECK(run.status == 2);
+        CHECK(run.has("no win32/validate.exe was found"));
+        CHECK_FALSE(run.has("the Windows validator speaks"));
+        unsetenv("PANELBENCH_WIN32_VALIDATOR");
+    }
+    SUBCASE("without Wine it says so") {
+        setenv("PANELBENCH_WINE", (dist / "no-wine-here").c_str(), 1);
+        Outcome run = validate({gauge_file.string()});
+        CHECK(run.status == 2);
+        CHECK(run.has("cannot run"));
+    }
+    unsetenv("PANELBENCH_WINE");
+    unsetenv("FAKE_WINE_STATUS");
 }
 
 int main(int argc, char** argv) {
@@ -239,14 +282,13 @@ int main(int argc, char** argv) {
         };
         if (!take("--panelbench", paths.panelbench) && !take("--module", paths.module) &&
             !take("--bitmaps", paths.bitmaps) && !take("--broken", paths.broken) &&
-            !take("--broken-crash", paths.broken_crash) && !take("--gauge-file", paths.gauge_file) &&
-            !take("--scratch", paths.scratch))
+            !take("--broken-crash", paths.broken_crash) && !take("--scratch", paths.scratch))
             rest.push_back(argv[i]);
     }
     if (paths.panelbench.empty() || paths.module.empty() || paths.broken.empty() || paths.scratch.empty()) {
         std::fprintf(stderr,
                      "usage: %s --panelbench PATH --module PATH --bitmaps DIR --broken PATH --broken-crash PATH "
-                     "--gauge-file PATH --scratch DIR [doctest options]\n",
+                     "--scratch DIR [doctest options]\n",
                      argv[0]);
         return 2;
     }
