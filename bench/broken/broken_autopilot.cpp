@@ -33,10 +33,14 @@ static double MODULE_CALL broken_half_lamp(ELEMENT_ICON* icon) {
 static double MODULE_CALL broken_unterminated_string(ELEMENT_STRING* string) {
     char text[400];
     std::snprintf(text, sizeof text, "%.1f", string->source[0].value / 1000.0);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wstringop-truncation"
+#endif
     std::strncpy(string->text, text, MODULE_TEXT_BUFFER_SIZE);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
     return string->source[0].value;
 }
 
