@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -321,10 +322,13 @@ Script parse_script(const std::string& text, const std::string& file) {
         }
         script.commands.push_back(parser.parse(words, number, shown));
     }
+    if (script.commands.empty()) throw BenchError(file + ": the script holds no commands");
     return script;
 }
 
 Script load_script(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) throw BenchError(path + ": is a folder, not a script file");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw BenchError(path + ": cannot open the script file");
     std::ostringstream text;

@@ -137,6 +137,8 @@ TEST_CASE("a bad line is refused with its file, line and fault") {
         {"snapshot a.png", "test.pbs:1: nothing is on the panel yet"},
         {"sound next stop 1", "test.pbs:1: expected load or play after `sound next`"},
         {"note ok\n\n  expect text x y \"open", "test.pbs:3: a quoted text has no closing quote"},
+        {"", "test.pbs: the script holds no commands"},
+        {"# nothing but a comment\n\n", "test.pbs: the script holds no commands"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.script);
@@ -160,7 +162,8 @@ TEST_CASE("names are found whatever their case, numbers only when the module use
     CHECK(bench::face_of("AUTOPILOT") == nullptr);
 }
 
-TEST_CASE("a missing script file is named") {
+TEST_CASE("a missing script file, or a folder in its place, is named") {
     CHECK_THROWS_WITH_AS(bench::load_script("no/such/file.pbs"), "no/such/file.pbs: cannot open the script file",
                          bench::BenchError);
+    CHECK_THROWS_WITH_AS(bench::load_script("."), ".: is a folder, not a script file", bench::BenchError);
 }
