@@ -23,12 +23,15 @@ Bitmap parse_dib(const uint8_t* data, size_t size, int32_t id, const std::string
     Bitmap b;
     b.id = id;
     b.width = int32_t(le32(data + 4));
-    int32_t height = int32_t(le32(data + 8));
+    // The row count is the height's magnitude, taken in 64 bits: the most
+    // negative 32-bit height has none in 32.
+    int64_t height = int32_t(le32(data + 8));
     b.bottom_up = height > 0;
-    b.height = height < 0 ? -height : height;
+    int64_t rows = height < 0 ? -height : height;
     b.bit_count = le16(data + 14);
     b.compression = le32(data + 16);
-    if (b.width <= 0 || b.height <= 0 || b.width > 4096 || b.height > 4096) throw fail("has a bad size");
+    if (b.width <= 0 || rows <= 0 || b.width > 4096 || rows > 4096) throw fail("has a bad size");
+    b.height = int(rows);
     if (b.bit_count != 8 || b.compression != 0) return b;  // header fields only
 
     uint32_t colours = le32(data + 32);

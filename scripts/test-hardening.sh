@@ -3,8 +3,9 @@
 #  1. the module, the host, the sound stand-in, the test suite and the panel
 #     bench built with AddressSanitizer and UndefinedBehaviorSanitizer (any
 #     report fatal), and their tests run against the checked module;
-#  2. the module fuzz target built with clang's libFuzzer and the same
-#     sanitizers, and a bounded pass over the checked-in seeds (fixed seed and
+#  2. the fuzz targets (the module through the host; the host's reading of
+#     bitmap resources) built with clang's libFuzzer and the same sanitizers,
+#     and a bounded pass of each over its checked-in seeds (fixed seed and
 #     number of runs).
 # Build folders: build/asan and build/fuzz (or under $HARDENING_BUILD).
 set -eu
@@ -24,5 +25,5 @@ ctest --test-dir "$build/asan" --output-on-failure -E '^native\.validate_tests$'
 
 echo "== fuzzing build: libFuzzer + ASan + UBSan"
 cmake -C "$root/hardening/fuzz.cmake" -S "$root" -B "$build/fuzz" -DDIST_DIR="$build/fuzz/dist" >/dev/null
-cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz
-ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.fuzz$'
+cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz bitmap_fuzz
+ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'

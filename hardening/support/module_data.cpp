@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace hardening {
@@ -40,8 +39,10 @@ ModuleData::ModuleData(const std::string& path, void* handle) {
     if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || !map)
         throw std::runtime_error("cannot find where '" + path + "' is loaded");
 
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<uint8_t> file(in ? size_t(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(file.data()), std::streamsize(file.size()));
     if (file.size() < sizeof(Elf64_Ehdr) || std::memcmp(file.data(), ELFMAG, SELFMAG) != 0 ||
         file[EI_CLASS] != ELFCLASS64)
         throw std::runtime_error("'" + path + "' is not a 64-bit ELF file");
