@@ -10,4 +10,4 @@ jobs=${JOBS:-$(nproc)}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DDIST_DIR="$build/dist" >/dev/null
 cmake --build "$build" -j "$jobs" --target panel_bench >/dev/null
 echo "machine: $(nproc) processors, $(lscpu | sed -n 's/^Model name: *//p')"
-exec "$build/hardening/panel_bench" --benchmark_color=false "$@"
+exec "$build/hardening/panel_bench" "$@"

@@ -6,6 +6,7 @@
 //   cycle: X ns, null: Y ns, ratio: Z
 // with X and Y the processor time per full panel cycle and Z = X / Y.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -111,6 +112,7 @@ void bench_click(benchmark::State& state, const std::string* path) {
 // The console report, with each run's time per iteration kept by name.
 class Reporter : public benchmark::ConsoleReporter {
 public:
+    Reporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
     std::map<std::string, double> ns;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
