@@ -1,0 +1,36 @@
+// The remote mode annunciator: a dark bezel held by four screws, with the
+// tan display glass in a light frame, and its twelve legends.
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "resources/art.h"
+#include "resources/parts.h"
+
+namespace art {
+
+static Canvas annunciator_face(const BitmapSpec& spec) {
+    Canvas c(spec.width, spec.height, BEZEL);
+    bezel(c);
+    for (double x : {9.0, spec.width - 10.0})
+        for (double y : {9.0, spec.height - 10.0}) screw(c, x, y);
+    // The glass, x 28..177, y 30..69, in a light frame.
+    Rect glass{28, 30, 150, 40};
+    c.frame({glass.x - 4, glass.y - 4, glass.w + 8, glass.h + 8}, BEZEL_SHADOW, 1);
+    c.frame({glass.x - 3, glass.y - 3, glass.w + 6, glass.h + 6}, FRAME_LIGHT, 2);
+    c.frame({glass.x - 1, glass.y - 1, glass.w + 2, glass.h + 2}, Rgb{120, 104, 60}, 1);
+    c.fill(glass, GLASS);
+    return c;
+}
+
+Canvas paint_annunciator(const BitmapSpec& spec, const Lettering& l) {
+    static const std::map<int32_t, std::string> legends = {
+        {4611, "HDG"}, {4614, "NAV"}, {4617, "APR"}, {4618, "REV"}, {4621, "ALT"}, {4624, "GS"},
+        {4627, "VS"},  {4630, "RDY"}, {4633, "FD"},  {4634, "CWS"}, {4637, "GPSS"}, {4640, "SEL"},
+    };
+    if (spec.id == 4608) return annunciator_face(spec);
+    const int size = legend_size(l, legends, Face::condensed, 12);
+    return legend(spec.width, spec.height, l, legends.at(spec.id), Face::condensed, size);
+}
+
+}  // namespace art
