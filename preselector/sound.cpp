@@ -1,5 +1,6 @@
 #include "preselector/sound.h"
 
+#include "module/entry.h"
 #include "module/host.h"
 
 #if defined(_WIN32)
@@ -67,9 +68,11 @@ void presel_sound_bind() {
 }
 
 // When the module itself is unloaded it lets go of the library, so that a
-// later load of the module in the same process looks for it afresh.
+// later load of the module in the same process looks for it afresh. Not when
+// the whole process is ending: the library may be gone already, and
+// releasing a library from a library's unload is unsafe then.
 __attribute__((destructor)) void presel_sound_release() {
-    if (presel_sound.library) presel_sound_close(presel_sound.library);
+    if (presel_sound.library && !module_process_ending) presel_sound_close(presel_sound.library);
     presel_sound = {};
 }
 
