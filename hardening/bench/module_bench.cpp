@@ -147,14 +147,14 @@ int main(int argc, char** argv) {
     try {
         benchmark::RunSpecifiedBenchmarks(&reporter);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "panel_bench: %s\n", e.what());
+        std::fprintf(stderr, "module_bench: %s\n", e.what());
         return 1;
     }
     benchmark::Shutdown();
 
     auto& ns = reporter.ns;
     if (!ns.count("cycle/module") || !ns.count("cycle/null")) {
-        std::fprintf(stderr, "panel_bench: the cycle benchmarks did not run\n");
+        std::fprintf(stderr, "module_bench: the cycle benchmarks did not run\n");
         return 1;
     }
     double cycle = ns["cycle/module"], null = ns["cycle/null"];
