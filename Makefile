@@ -1,0 +1,57 @@
+# Drives the two CMake builds: native (module, host, tests, bench, artwork)
+# and Windows (the gauge file and the same tests, run under Wine).
+#   make test   installs what is missing, builds both, runs every test
+#   make run    installs what is missing, builds, runs the main job
+#   make bench  installs what is missing, builds, runs the module benchmark
+# Deliverables go to dist/.
+
+NATIVE_BUILD := build/native
+WIN32_BUILD  := build/win32
+DIST         := $(CURDIR)/dist
+JOBS         ?= $(shell nproc)
+
+.PHONY: all deps build native win32 test run bench bench-run clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@$(MAKE) --no-print-directory native
+	@$(MAKE) --no-print-directory win32
+
+native:
+	cmake -S . -B $(NATIVE_BUILD) -DDIST_DIR=$(DIST)
+	cmake --build $(NATIVE_BUILD) -j$(JOBS)
+
+# The Windows build takes its bitmaps from the native build's generator.
+win32: native
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	  -DBITMAP_FOLDER=$(DIST)/native/bitmaps -DDIST_DIR=$(DIST)
+	cmake --build $(WIN32_BUILD) -j$(JOBS)
+
+# Both runs always happen; the target fails if either failed.
+test: build
+	@echo "==== native tests ($(NATIVE_BUILD)) ===="
+	@status=0; \
+	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
+	echo "==== Windows tests under Wine ($(WIN32_BUILD)) ===="; \
+	ctest --test-dir $(WIN32_BUILD) --output-on-failure || status=1; \
+	exit $$status
+
+run: build
+	./dist/panelbench run scenarios/default.pbs --out out
+
+bench: build
+	@$(MAKE) --no-print-directory -C . bench-run
+
+bench-run:
+	@if [ -x ./$(NATIVE_BUILD)/hardening/module_bench ]; then \
+	  ./$(NATIVE_BUILD)/hardening/module_bench; \
+	else \
+	  echo "bench: ./$(NATIVE_BUILD)/hardening/module_bench is missing (not built yet)"; exit 1; \
+	fi
+
+clean:
+	rm -rf $(NATIVE_BUILD) $(WIN32_BUILD) dist
