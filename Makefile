@@ -31,13 +31,15 @@ win32: native
 	  -DBITMAP_FOLDER=$(DIST)/native/bitmaps -DDIST_DIR=$(DIST)
 	cmake --build $(WIN32_BUILD) -j$(JOBS)
 
-# Both runs always happen; the target fails if either failed.
+# Every run always happens; the target fails if any failed.
 test: build
 	@echo "==== native tests ($(NATIVE_BUILD)) ===="
 	@status=0; \
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
 	echo "==== Windows tests under Wine ($(WIN32_BUILD)) ===="; \
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure || status=1; \
+	echo "==== sanitizer build and bounded fuzzing (build/asan, build/fuzz) ===="; \
+	JOBS=$(JOBS) scripts/test-hardening.sh || status=1; \
 	exit $$status
 
 run: build
