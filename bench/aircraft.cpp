@@ -10,9 +10,7 @@ void Aircraft::note(const std::string& text) {
     if (on_note) on_note(text);
 }
 
-double Aircraft::vertical_speed_fpm() const {
-    return host_.token(TOKEN_VERTICAL_SPEED) / MODULE_VS_UNITS_PER_FPM;
-}
+double Aircraft::vertical_speed_fpm() const { return host_.token(TOKEN_VERTICAL_SPEED) / MODULE_VS_UNITS_PER_FPM; }
 
 void Aircraft::set_vertical_speed_fpm(double fpm) {
     host_.set_token(TOKEN_VERTICAL_SPEED, fpm * MODULE_VS_UNITS_PER_FPM);

@@ -58,8 +58,15 @@ static const Face AUTOPILOT_FACE = {
     .face_bitmap = 4096,
     .clickable_gauge = "autopilot",
     .controls = {"HDG", "NAV", "APR", "REV", "ALT", "ARM", "VS", "knob-dec", "knob-inc"},
-    .legends = {{"RDY", 4118}, {"HDG", 4099}, {"NAV", 4102}, {"APR", 4105}, {"REV", 4106},
-                {"ALT", 4109}, {"GS", 4112}, {"GPSS", 4121}, {"VS", 4115}},
+    .legends = {{"RDY", 4118},
+                {"HDG", 4099},
+                {"NAV", 4102},
+                {"APR", 4105},
+                {"REV", 4106},
+                {"ALT", 4109},
+                {"GS", 4112},
+                {"GPSS", 4121},
+                {"VS", 4115}},
     .readouts = {{"vs", TOKEN_VERTICAL_SPEED}},
 };
 
@@ -68,8 +75,18 @@ static const Face ANNUNCIATOR_FACE = {
     .face_bitmap = 4608,
     .clickable_gauge = "annunciator",
     .controls = {},
-    .legends = {{"HDG", 4611}, {"NAV", 4614}, {"APR", 4617}, {"REV", 4618}, {"ALT", 4621}, {"GS", 4624},
-                {"VS", 4627}, {"RDY", 4630}, {"FD", 4633}, {"CWS", 4634}, {"GPSS", 4637}, {"SEL", 4640}},
+    .legends = {{"HDG", 4611},
+                {"NAV", 4614},
+                {"APR", 4617},
+                {"REV", 4618},
+                {"ALT", 4621},
+                {"GS", 4624},
+                {"VS", 4627},
+                {"RDY", 4630},
+                {"FD", 4633},
+                {"CWS", 4634},
+                {"GPSS", 4637},
+                {"SEL", 4640}},
     .readouts = {},
 };
 
@@ -78,8 +95,7 @@ static const Face PRESELECTOR_FACE = {
     .face_bitmap = 5120,
     .clickable_gauge = "altpreselector",
     .controls = {"DTA", "BAR", "ALT", "DH", "VS", "MAN", "ALR", "knob-dec", "knob-inc", "knob-pull"},
-    .legends = {{"ENT", 5123}, {"ALT", 5133}, {"BARO", 5130}, {"SEL", 5126}, {"ALR", 5129}, {"DH", 5136},
-                {"VS", 5139}},
+    .legends = {{"ENT", 5123}, {"ALT", 5133}, {"BARO", 5130}, {"SEL", 5126}, {"ALR", 5129}, {"DH", 5136}, {"VS", 5139}},
     .readouts = {{"vs", TOKEN_AP_VS_REF}, {"altitude", TOKEN_AP_ALT_REF}},
 };
 

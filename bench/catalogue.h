@@ -34,12 +34,12 @@ struct Readout {
 
 // One face: the gauges that show it, what can be clicked and read on it.
 struct Face {
-    const char* kind;                          // "autopilot", "annunciator", "preselector"
+    const char* kind;  // "autopilot", "annunciator", "preselector"
     int32_t face_bitmap;
     // The gauge whose mouse list gives the controls' positions (the
     // virtual-cockpit preselector shows the same face without any areas).
     const char* clickable_gauge;
-    std::vector<const char*> controls;         // in mouse-list order
+    std::vector<const char*> controls;  // in mouse-list order
     std::vector<Legend> legends;
     std::vector<Readout> readouts;
 };

@@ -95,7 +95,8 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
             const std::string& text = value();
             char* end = nullptr;
             long scale = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end || scale < 1 || scale > 8) throw bench::BenchError("--scale takes a whole number from 1 to 8");
+            if (text.empty() || *end || scale < 1 || scale > 8)
+                throw bench::BenchError("--scale takes a whole number from 1 to 8");
             a.run.scale = int(scale);
         } else if (arg == "--no-snapshots") {
             a.run.snapshots = false;
@@ -119,8 +120,9 @@ int command_run(const std::vector<std::string>& args) {
     if (a.run.snapshots && !bench::rendering_available()) {
         for (const bench::Command& c : script.commands)
             if (c.op == bench::Op::Snapshot)
-                throw bench::BenchError(script.file + ":" + std::to_string(c.line) +
-                                        ": this build draws no pictures; run with --no-snapshots to pass snapshots over");
+                throw bench::BenchError(
+                    script.file + ":" + std::to_string(c.line) +
+                    ": this build draws no pictures; run with --no-snapshots to pass snapshots over");
     }
     return bench::run_script(script, a.run, std::cout, std::cerr);
 }
@@ -130,7 +132,8 @@ int command_render(const std::vector<std::string>& args) {
     Arguments a = parse_arguments(args);
     if (a.positional.size() != 1) throw bench::BenchError("render takes one gauge name or `panel`");
     if (!a.out_given) throw bench::BenchError("render needs --out FILE.png");
-    if (!bench::rendering_available()) throw bench::BenchError("this build draws no pictures; use the native panelbench");
+    if (!bench::rendering_available())
+        throw bench::BenchError("this build draws no pictures; use the native panelbench");
     const std::string& what = a.positional[0];
     std::ostringstream text;
     if (what == "panel") {
@@ -138,7 +141,8 @@ int command_render(const std::vector<std::string>& args) {
     } else if (bench::face_of(what)) {
         text << "place " << what << "\n";
     } else {
-        throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) + ", or panel)");
+        throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) +
+                                ", or panel)");
     }
     for (const std::string& set : a.sets) {
         size_t equals = set.find('=');
@@ -147,7 +151,8 @@ int command_render(const std::vector<std::string>& args) {
         std::string value = equals == std::string::npos ? "" : set.substr(equals + 1);
         double number = std::strtod(value.c_str(), &end);
         if (!token || value.empty() || *end)
-            throw bench::BenchError("--set takes TOKEN=VALUE with a token the module reads (" + bench::token_list() + ")");
+            throw bench::BenchError("--set takes TOKEN=VALUE with a token the module reads (" + bench::token_list() +
+                                    ")");
         char line[64];
         std::snprintf(line, sizeof line, "set %u %.17g\n", *token, number);
         text << line;

@@ -134,7 +134,8 @@ void draw_text(Image& image, const std::string& text, const Box& box, int ink_he
 
 void draw_bitmap(Image& image, const panelhost::Bitmap& bitmap, int x0, int y0, int scale) {
     for (int y = 0; y < bitmap.height; ++y)
-        for (int x = 0; x < bitmap.width; ++x) image.fill((x0 + x) * scale, (y0 + y) * scale, scale, scale, bitmap.rgb(x, y));
+        for (int x = 0; x < bitmap.width; ++x)
+            image.fill((x0 + x) * scale, (y0 + y) * scale, scale, scale, bitmap.rgb(x, y));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ struct Placed {
     std::string name;
     Gauge* gauge;
     const Face* face;
-    std::vector<int> lit;            // per child: -1 not seen yet, 0 dark, 1 lit
+    std::vector<int> lit;  // per child: -1 not seen yet, 0 dark, 1 lit
     std::vector<std::optional<std::string>> texts;
     bool updated = false;
 };
@@ -42,7 +42,7 @@ std::string describe_event(uint32_t event, std::optional<int32_t> value = std::n
     std::string name = event_name(event);
     std::string out = name.empty() ? std::to_string(event) + " (not an event of this module)"
                                    : name + " (" + std::to_string(event) + ")";
-    if (value) out += " " + std::to_string(*value);
+    if (value) out.append(" ").append(std::to_string(*value));
     return out;
 }
 
@@ -69,7 +69,8 @@ public:
             aircraft_->on_note = [this](const std::string& text) { print(text, true); };
             host_->on_event = [this](const KeyEvent& event) {
                 window_.push_back(event);
-                print("event " + describe_event(event.event, event.value) + (event.from_area ? " (mouse area)" : ""), true);
+                print("event " + describe_event(event.event, event.value) + (event.from_area ? " (mouse area)" : ""),
+                      true);
                 aircraft_->apply(event);
             };
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
@@ -104,15 +105,18 @@ private:
     void summary(bool passed, int line) {
         char time[32];
         std::snprintf(time, sizeof time, "%.2f", double(cycles_) / Aircraft::CYCLES_PER_SECOND);
-        std::string pictures = std::to_string(snapshots_) + " snapshot" + (snapshots_ == 1 ? "" : "s") +
-                               " written" + (snapshots_ ? " to " + options_.out_dir : "");
-        if (skipped_) pictures += ", " + std::to_string(skipped_) + " passed over (no snapshots in this run)";
+        std::string pictures = std::to_string(snapshots_) + " snapshot" + (snapshots_ == 1 ? "" : "s") + " written" +
+                               (snapshots_ ? " to " + options_.out_dir : "");
+        if (skipped_)
+            pictures.append(", ").append(std::to_string(skipped_)).append(" passed over (no snapshots in this run)");
         if (passed)
             out_ << "passed: " << script_.file << ", " << time << " s simulated, " << chimes_ << " chime"
                  << (chimes_ == 1 ? "" : "s") << ", " << pictures << "\n";
-        else
-            out_ << "FAILED: " << script_.file << (line ? ":" + std::to_string(line) : "") << " (after " << time << " s simulated; " << pictures
-                 << " before the failure)\n";
+        else {
+            out_ << "FAILED: " << script_.file;
+            if (line) out_ << ":" << line;
+            out_ << " (after " << time << " s simulated; " << pictures << " before the failure)\n";
+        }
     }
 
     Placed& placed(const std::string& name) {
@@ -143,8 +147,8 @@ private:
         case Op::ExpectNoEvent: expect_no_event(c); break;
         case Op::ExpectChimes:
             if (chimes_ != c.count)
-                throw Failed{std::to_string(c.count) + " chime" + (c.count == 1 ? "" : "s") + " expected since the start, " +
-                             std::to_string(chimes_) + " played"};
+                throw Failed{std::to_string(c.count) + " chime" + (c.count == 1 ? "" : "s") +
+                             " expected since the start, " + std::to_string(chimes_) + " played"};
             break;
         case Op::ExpectToken: expect_token(c); break;
         case Op::Snapshot: snapshot(c); break;
@@ -178,7 +182,8 @@ private:
     std::pair<int, int> control_point(const Command& c) {
         GAUGEHDR* header = host_->find_gauge(c.face->clickable_gauge);
         std::vector<const MOUSERECT*> areas;
-        for (const MOUSERECT* area = header ? header->mouse_rect : nullptr; area && area->kind != MOUSE_KIND_END; ++area)
+        for (const MOUSERECT* area = header ? header->mouse_rect : nullptr; area && area->kind != MOUSE_KIND_END;
+             ++area)
             if (area->kind == MOUSE_KIND_CHILD) areas.push_back(area);
         if (size_t(c.control) >= areas.size())
             throw BenchError("control " + std::string(c.face->controls[size_t(c.control)]) + " is child area " +
@@ -193,8 +198,9 @@ private:
         auto [x, y] = c.control >= 0 ? control_point(c) : std::pair{c.x, c.y};
         begin_action(c);
         for (int i = 0; i < c.repeat; ++i) {
-            std::string what = "click " + c.gauge + " " + (c.control >= 0 ? std::string(c.face->controls[size_t(c.control)]) + " " : "") +
-                               "at " + std::to_string(x) + "," + std::to_string(y);
+            std::string what = "click " + c.gauge + " " +
+                               (c.control >= 0 ? std::string(c.face->controls[size_t(c.control)]) + " " : "") + "at " +
+                               std::to_string(x) + "," + std::to_string(y);
             if (c.repeat > 1) what += " (" + std::to_string(i + 1) + " of " + std::to_string(c.repeat) + ")";
             print(what);
             if (p.gauge->click(x, y) < 0) print("no mouse area there: nothing happens", true);
@@ -222,7 +228,9 @@ private:
                       true);
             } else if (call.result != 0) {
                 ++chimes_;
-                print("chime " + std::to_string(chimes_) + " (sound library play -> " + std::to_string(call.result) + ")", true);
+                print(
+                    "chime " + std::to_string(chimes_) + " (sound library play -> " + std::to_string(call.result) + ")",
+                    true);
             } else {
                 print("chime not played (sound library play -> 0)", true);
             }
@@ -234,14 +242,18 @@ private:
         int32_t id = p.gauge->children()[child]->resource_id;
         for (const Legend& legend : p.face->legends)
             if (legend.bitmap_id == id) return legend.name;
-        return "#" + std::to_string(child) + " (bitmap " + std::to_string(id) + ")";
+        return std::string("#")
+            .append(std::to_string(child))
+            .append(" (bitmap ")
+            .append(std::to_string(id))
+            .append(")");
     }
 
     std::string readout_name(const Placed& p, size_t child) const {
         auto* string = reinterpret_cast<const ELEMENT_STRING*>(p.gauge->children()[child]);
         for (const Readout& r : p.face->readouts)
             if (r.source_token == string->source[0].id) return r.name;
-        return "#" + std::to_string(child);
+        return std::string("#").append(std::to_string(child));
     }
 
     void report_changes(Placed& p) {
@@ -263,7 +275,9 @@ private:
 
     std::string stale_hint(const Placed& p) const {
         if (!p.updated) return " (no panel cycle has run since the gauge was placed: add `cycles 1`)";
-        if (pending_line_) return " (no panel cycle has run since line " + std::to_string(pending_line_) + ": add `cycles 1` to see its effect)";
+        if (pending_line_)
+            return " (no panel cycle has run since line " + std::to_string(pending_line_) +
+                   ": add `cycles 1` to see its effect)";
         return "";
     }
 
@@ -276,8 +290,8 @@ private:
                          std::to_string(legend.bitmap_id) + ")"};
         bool lit = p.gauge->lit(size_t(child));
         if (lit != c.on)
-            throw Failed{std::string("the ") + legend.name + " lamp is " + (lit ? "on" : "off") + " (callback answered " +
-                         format_number(p.gauge->answer(size_t(child))) + ")" + stale_hint(p)};
+            throw Failed{std::string("the ") + legend.name + " lamp is " + (lit ? "on" : "off") +
+                         " (callback answered " + format_number(p.gauge->answer(size_t(child))) + ")" + stale_hint(p)};
     }
 
     void expect_text(const Command& c) {
@@ -297,7 +311,8 @@ private:
     }
 
     std::string window_text() const {
-        std::string what = action_ ? "line " + std::to_string(action_->line) + " (" + action_->source + ")" : "the start";
+        std::string what =
+            action_ ? "line " + std::to_string(action_->line) + " (" + action_->source + ")" : "the start";
         if (window_.empty()) return what + " sent no key event";
         std::string sent;
         for (const KeyEvent& e : window_) sent += (sent.empty() ? "" : ", ") + describe_event(e.event, e.value);
@@ -313,7 +328,8 @@ private:
 
     void expect_no_event(const Command& c) {
         for (const KeyEvent& e : window_)
-            if (c.event == 0 || e.event == c.event) throw Failed{"expected no " + (c.event ? describe_event(c.event) : "key event") + "; " + window_text()};
+            if (c.event == 0 || e.event == c.event)
+                throw Failed{"expected no " + (c.event ? describe_event(c.event) : "key event") + "; " + window_text()};
     }
 
     void expect_token(const Command& c) {

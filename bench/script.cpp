@@ -66,10 +66,12 @@ public:
             c.op = Op::Place;
             c.gauge_name = word(1, "a gauge name");
             c.face = face_of(c.gauge_name);
-            if (!c.face) fail("unknown gauge \"" + c.gauge_name + "\" (the module's gauges: " + join(gauge_names()) + ")");
+            if (!c.face)
+                fail("unknown gauge \"" + c.gauge_name + "\" (the module's gauges: " + join(gauge_names()) + ")");
             c.gauge = c.gauge_name;
             if (words.size() > 2) {
-                if (words[2].text != "as" || words[2].quoted) fail("expected `as NAME` after the gauge name, found \"" + words[2].text + "\"");
+                if (words[2].text != "as" || words[2].quoted)
+                    fail("expected `as NAME` after the gauge name, found \"" + words[2].text + "\"");
                 c.gauge = word(3, "a name after `as`");
                 end(4);
             }
@@ -91,10 +93,9 @@ public:
             if (!point(where, c.x, c.y)) {
                 c.control = find_control(*c.face, where);
                 if (c.control < 0) {
-                    if (c.face->controls.empty())
-                        fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
-                    fail("unknown control \"" + where + "\" on \"" + c.gauge + "\" (its controls: " +
-                         control_list(*c.face) + ")");
+                    if (c.face->controls.empty()) fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
+                    fail("unknown control \"" + where + "\" on \"" + c.gauge +
+                         "\" (its controls: " + control_list(*c.face) + ")");
                 }
             }
             if (words.size() > 3) {
@@ -131,9 +132,12 @@ public:
             c.op = Op::SoundNext;
             if (word(1, "`next`") != "next") fail("expected `sound next load|play RESULT`");
             const std::string& op = word(2, "load or play");
-            if (op == "load") c.sound_op = 1;
-            else if (op == "play") c.sound_op = 7;
-            else fail("expected load or play after `sound next`, found \"" + op + "\"");
+            if (op == "load")
+                c.sound_op = 1;
+            else if (op == "play")
+                c.sound_op = 7;
+            else
+                fail("expected load or play after `sound next`, found \"" + op + "\"");
             c.sound_result = int32_t(integer(word(3, "a result"), INT32_MIN, INT32_MAX, "the result"));
             end(4);
         } else if (verb == "note") {
@@ -203,7 +207,8 @@ private:
         if (found == placed_.end()) {
             std::vector<std::string> names;
             for (const auto& [name, _] : placed_) names.push_back(name);
-            if (face_of(c.gauge)) fail("gauge \"" + c.gauge + "\" is not on the panel yet: add `place " + c.gauge + "` before this line");
+            if (face_of(c.gauge))
+                fail("gauge \"" + c.gauge + "\" is not on the panel yet: add `place " + c.gauge + "` before this line");
             fail("unknown gauge \"" + c.gauge + "\" (on the panel: " + join(names) + ")");
         }
         c.gauge_name = found->second.gauge_name;
@@ -229,7 +234,8 @@ private:
         std::stringstream parts(path);
         for (std::string part; std::getline(parts, part, '/');)
             if (part == ".." || part.empty() || part.find('\\') != std::string::npos)
-                fail("snapshot file \"" + path + "\" must stay inside the output folder (no '..', '\\' or empty parts)");
+                fail("snapshot file \"" + path +
+                     "\" must stay inside the output folder (no '..', '\\' or empty parts)");
     }
 
     void expect(Command& c) {
@@ -241,7 +247,8 @@ private:
             const std::string& name = word(3, "a legend name");
             c.legend = find_legend(*c.face, name);
             if (c.legend < 0)
-                fail("unknown legend \"" + name + "\" on \"" + c.gauge + "\" (its legends: " + legend_list(*c.face) + ")");
+                fail("unknown legend \"" + name + "\" on \"" + c.gauge + "\" (its legends: " + legend_list(*c.face) +
+                     ")");
             const std::string& state = word(4, "on or off");
             if (state != "on" && state != "off") fail("expected on or off, found \"" + state + "\"");
             c.on = state == "on";
@@ -252,7 +259,8 @@ private:
             const std::string& name = word(3, "a read-out name");
             c.readout = find_readout(*c.face, name);
             if (c.readout < 0)
-                fail("unknown read-out \"" + name + "\" on \"" + c.gauge + "\" (its read-outs: " + readout_list(*c.face) + ")");
+                fail("unknown read-out \"" + name + "\" on \"" + c.gauge +
+                     "\" (its read-outs: " + readout_list(*c.face) + ")");
             word(4, "the expected text in double quotes");
             if (!w[4].quoted) fail("the expected text must be in double quotes, as in \"12.5\"");
             c.text = w[4].text;

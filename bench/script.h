@@ -52,33 +52,33 @@ enum class Op {
 struct Command {
     Op op = Op::Note;
     int line = 0;
-    std::string source;         // the line as written, without its comment
+    std::string source;  // the line as written, without its comment
 
-    std::string gauge;          // the placed gauge's name on the panel (or "panel" for snapshots)
-    std::string gauge_name;     // place: the module's gauge name
+    std::string gauge;       // the placed gauge's name on the panel (or "panel" for snapshots)
+    std::string gauge_name;  // place: the module's gauge name
     const Face* face = nullptr;
 
-    int control = -1;           // click: index into face->controls, or -1 for a point
-    int x = 0, y = 0;           // click at a point
-    int repeat = 1;             // click xN
+    int control = -1;  // click: index into face->controls, or -1 for a point
+    int x = 0, y = 0;  // click at a point
+    int repeat = 1;    // click xN
 
-    uint32_t token = 0;         // set, expect token
-    double value = 0;           // set, expect token
-    double tolerance = 0;       // expect token
+    uint32_t token = 0;    // set, expect token
+    double value = 0;      // set, expect token
+    double tolerance = 0;  // expect token
 
-    int legend = -1;            // expect lamp: index into face->legends
-    int readout = -1;           // expect text: index into face->readouts
-    bool on = false;            // expect lamp
-    std::string text;           // expect text; note
+    int legend = -1;   // expect lamp: index into face->legends
+    int readout = -1;  // expect text: index into face->readouts
+    bool on = false;   // expect lamp
+    std::string text;  // expect text; note
 
-    uint32_t event = 0;         // expect event / no event (0: any event)
+    uint32_t event = 0;  // expect event / no event (0: any event)
     bool has_value = false;
     int32_t event_value = 0;
 
-    int64_t count = 0;          // cycles, expect chimes, and fly in cycles
-    std::string path;           // snapshot: relative to the output folder
+    int64_t count = 0;  // cycles, expect chimes, and fly in cycles
+    std::string path;   // snapshot: relative to the output folder
 
-    int32_t sound_op = 0;       // sound next: 1 load, 7 play
+    int32_t sound_op = 0;  // sound next: 1 load, 7 play
     int32_t sound_result = 0;
 };
 

@@ -47,8 +47,10 @@ TEST_CASE("key events set, step and toggle the autopilot's tokens") {
     sky.send(evt_vs_step_down);
     CHECK(sky.token(TOKEN_AP_VS_REF) == -600);
 
-    const std::pair<uint32_t, uint32_t> buttons[] = {
-        {evt_hdg_button, TOKEN_AP_HDG}, {evt_nav_button, TOKEN_AP_NAV}, {evt_apr_button, TOKEN_AP_APR}, {evt_rev_button, TOKEN_AP_REV}};
+    const std::pair<uint32_t, uint32_t> buttons[] = {{evt_hdg_button, TOKEN_AP_HDG},
+                                                     {evt_nav_button, TOKEN_AP_NAV},
+                                                     {evt_apr_button, TOKEN_AP_APR},
+                                                     {evt_rev_button, TOKEN_AP_REV}};
     for (auto [event, token] : buttons) {
         CAPTURE(event);
         sky.send(event);

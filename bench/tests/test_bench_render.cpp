@@ -23,8 +23,13 @@ void write_solid_bmp(const std::string& path, int width, int height, uint32_t rg
     const int stride = (width + 3) & ~3;
     const uint32_t offset = 14 + 40 + 256 * 4;
     std::vector<uint8_t> out;
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i))); };
-    auto u16 = [&](uint16_t v) { out.push_back(uint8_t(v)); out.push_back(uint8_t(v >> 8)); };
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    };
+    auto u16 = [&](uint16_t v) {
+        out.push_back(uint8_t(v));
+        out.push_back(uint8_t(v >> 8));
+    };
     out.push_back('B');
     out.push_back('M');
     u32(offset + uint32_t(stride * height));
@@ -51,7 +56,8 @@ std::string marked_bitmaps() {
     const std::string folder = benchtest::out_dir + "/marked-bitmaps";
     fs::create_directories(folder);
     for (const auto& entry : fs::directory_iterator(panelhost::folder_of(benchtest::module_path) + "/bitmaps"))
-        fs::copy_file(entry.path(), folder + "/" + entry.path().filename().string(), fs::copy_options::overwrite_existing);
+        fs::copy_file(entry.path(), folder + "/" + entry.path().filename().string(),
+                      fs::copy_options::overwrite_existing);
     write_solid_bmp(folder + "/4611.bmp", 20, 8, RED);
     write_solid_bmp(folder + "/4614.bmp", 20, 8, GREEN);
     return folder;

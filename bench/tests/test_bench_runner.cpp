@@ -28,8 +28,9 @@ click autopilot HDG
     CHECK(has(o.timeline, "     0.00s      sound load \"Sound\\dingdong.wav\" -> 1\n"));
     CHECK(has(o.timeline, "     0.06s      lamp altpreselector ENT on\n"));
     CHECK(has(o.timeline, "     0.06s      text autopilot vs \"+0\"\n"));
-    CHECK(has(o.timeline, "     0.06s  click altpreselector knob-inc at 207,45\n"
-                          "     0.06s      event evt_alt_ref_set (66124) 4000\n"));
+    CHECK(has(o.timeline,
+              "     0.06s  click altpreselector knob-inc at 207,45\n"
+              "     0.06s      event evt_alt_ref_set (66124) 4000\n"));
     CHECK(has(o.timeline, "     0.11s      text altpreselector altitude \" 4.0\"\n"));
     CHECK(has(o.timeline, "lamp altpreselector ALR on\n"));
     CHECK(has(o.timeline, "chime 1 (sound library play -> 1)\n"));
@@ -66,21 +67,26 @@ TEST_CASE("each kind of expectation reports the value it found") {
         {"place autopilot\ncycles 1\nexpect text autopilot vs \"+1\"",
          "test.pbs:3: expect text autopilot vs \"+1\": the vs read-out shows \"+0\"\n"},
         {"place autopilot\nclick autopilot VS\nexpect event evt_vs_ref_set 200",
-         "test.pbs:3: expect event evt_vs_ref_set 200: expected evt_vs_ref_set (66036) 200; line 2 (click autopilot VS) "
+         "test.pbs:3: expect event evt_vs_ref_set 200: expected evt_vs_ref_set (66036) 200; line 2 (click autopilot "
+         "VS) "
          "sent: evt_vs_ref_set (66036) 100, evt_alt_ref_set (66124) 0, evt_vertical_engage_a (66115) 0, "
          "evt_vertical_engage_b (66103) 0\n"},
         {"place autopilot\nclick autopilot VS\ncycles 1\nexpect event evt_vs_ref_set",
-         "test.pbs:4: expect event evt_vs_ref_set: expected evt_vs_ref_set (66036); line 3 (cycles 1) sent no key event\n"},
+         "test.pbs:4: expect event evt_vs_ref_set: expected evt_vs_ref_set (66036); line 3 (cycles 1) sent no key "
+         "event\n"},
         {"place autopilot\nclick autopilot ALT\nexpect no event evt_vertical_engage_b",
          "test.pbs:3: expect no event evt_vertical_engage_b: expected no evt_vertical_engage_b (66103); line 2 (click "
          "autopilot ALT) sent: "},
-        {"place altpreselector\nexpect chimes 1", "test.pbs:2: expect chimes 1: 1 chime expected since the start, 0 played\n"},
+        {"place altpreselector\nexpect chimes 1",
+         "test.pbs:2: expect chimes 1: 1 chime expected since the start, 0 played\n"},
         {"set altitude 12.5\nexpect token altitude 12 within 0.25",
          "test.pbs:2: expect token altitude 12 within 0.25: token 74 is 12.5, not 12 within 0.25\n"},
         {"place altpreselector\nexpect lamp altpreselector ENT on",
-         "the ENT lamp is off (callback answered -1) (no panel cycle has run since the gauge was placed: add `cycles 1`)"},
+         "the ENT lamp is off (callback answered -1) (no panel cycle has run since the gauge was placed: add `cycles "
+         "1`)"},
         {"place altpreselector\ncycles 1\nclick altpreselector DTA\nexpect lamp altpreselector ENT off",
-         "the ENT lamp is on (callback answered 0) (no panel cycle has run since line 3: add `cycles 1` to see its effect)"},
+         "the ENT lamp is on (callback answered 0) (no panel cycle has run since line 3: add `cycles 1` to see its "
+         "effect)"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.script);
@@ -91,7 +97,8 @@ TEST_CASE("each kind of expectation reports the value it found") {
     }
 }
 
-TEST_CASE("clicks by name reach the control's area; a click between areas or on the display-only rendition does nothing") {
+TEST_CASE(
+    "clicks by name reach the control's area; a click between areas or on the display-only rendition does nothing") {
     auto o = run(R"(place autopilot
 place vcaltpreselector
 click autopilot ARM
@@ -114,7 +121,8 @@ expect no event
     // ARM with an altitude reference of 0 is refused by the module, silently.
     CHECK(has(o.timeline, "click autopilot ARM at 344,86\n     0.00s  click autopilot at 333,86\n"));
     CHECK(has(o.timeline, "click autopilot at 333,86\n     0.00s      no mouse area there: nothing happens\n"));
-    CHECK(has(o.timeline, "click vcaltpreselector DTA at 19,34\n     0.00s      no mouse area there: nothing happens\n"));
+    CHECK(
+        has(o.timeline, "click vcaltpreselector DTA at 19,34\n     0.00s      no mouse area there: nothing happens\n"));
 }
 
 TEST_CASE("the sound library's answers can be scripted, and a failed play shows in the timeline") {
@@ -131,9 +139,10 @@ expect chimes 1
     INFO(o.errors);
     CHECK(o.result == bench::RUN_PASSED);
     // The failed play is followed by a reload and a second play.
-    CHECK(has(o.timeline, "     0.11s      chime not played (sound library play -> 0)\n"
-                          "     0.11s      sound load \"Sound\\dingdong.wav\" -> 1\n"
-                          "     0.11s      chime 1 (sound library play -> 1)\n"));
+    CHECK(has(o.timeline,
+              "     0.11s      chime not played (sound library play -> 0)\n"
+              "     0.11s      sound load \"Sound\\dingdong.wav\" -> 1\n"
+              "     0.11s      chime 1 (sound library play -> 1)\n"));
 }
 
 TEST_CASE("a module that cannot be loaded ends the run with an error naming it") {
