@@ -104,10 +104,10 @@ std::string event_text(uint32_t event) {
 }
 
 bool bitmap_size(int32_t id, int& width, int& height) {
-    for (const BitmapSpec& spec : MODULE_BITMAPS)
-        if (spec.id == id) {
-            width = spec.width;
-            height = spec.height;
+    for (const BitmapSize& entry : MODULE_BITMAPS)
+        if (entry.id == id) {
+            width = entry.width;
+            height = entry.height;
             return true;
         }
     return false;

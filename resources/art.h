@@ -9,8 +9,8 @@
 namespace art {
 
 // Each throws std::out_of_range for an identifier outside its gauge.
-Canvas paint_autopilot(const BitmapSpec& spec, const Lettering& l);
-Canvas paint_annunciator(const BitmapSpec& spec, const Lettering& l);
-Canvas paint_preselector(const BitmapSpec& spec, const Lettering& l);
+Canvas paint_autopilot(const BitmapSize& entry, const Lettering& l);
+Canvas paint_annunciator(const BitmapSize& entry, const Lettering& l);
+Canvas paint_preselector(const BitmapSize& entry, const Lettering& l);
 
 }  // namespace art

@@ -9,11 +9,11 @@
 
 namespace art {
 
-static Canvas annunciator_face(const BitmapSpec& spec) {
-    Canvas c(spec.width, spec.height, BEZEL);
+static Canvas annunciator_face(const BitmapSize& entry) {
+    Canvas c(entry.width, entry.height, BEZEL);
     bezel(c);
-    for (double x : {9.0, spec.width - 10.0})
-        for (double y : {9.0, spec.height - 10.0}) screw(c, x, y);
+    for (double x : {9.0, entry.width - 10.0})
+        for (double y : {9.0, entry.height - 10.0}) screw(c, x, y);
     // The glass, x 28..177, y 30..69, in a light frame.
     Rect glass{28, 30, 150, 40};
     c.frame({glass.x - 4, glass.y - 4, glass.w + 8, glass.h + 8}, BEZEL_SHADOW, 1);
@@ -23,14 +23,14 @@ static Canvas annunciator_face(const BitmapSpec& spec) {
     return c;
 }
 
-Canvas paint_annunciator(const BitmapSpec& spec, const Lettering& l) {
+Canvas paint_annunciator(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
         {4611, "HDG"}, {4614, "NAV"}, {4617, "APR"}, {4618, "REV"}, {4621, "ALT"}, {4624, "GS"},
         {4627, "VS"},  {4630, "RDY"}, {4633, "FD"},  {4634, "CWS"}, {4637, "GPSS"}, {4640, "SEL"},
     };
-    if (spec.id == 4608) return annunciator_face(spec);
+    if (entry.id == 4608) return annunciator_face(entry);
     const int size = legend_size(l, legends, Face::condensed, 12);
-    return legend(spec.width, spec.height, l, legends.at(spec.id), Face::condensed, size);
+    return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }
 
 }  // namespace art

@@ -9,8 +9,8 @@
 
 namespace art {
 
-static Canvas autopilot_face(const BitmapSpec& spec, const Lettering& l) {
-    Canvas c(spec.width, spec.height, INK);
+static Canvas autopilot_face(const BitmapSize& entry, const Lettering& l) {
+    Canvas c(entry.width, entry.height, INK);
 
     // The display glass, x 24..473, y 25..48, where legends and read-out sit.
     display_glass(c, {24, 25, 450, 24}, Rgb{84, 84, 86}, Rgb{22, 22, 24});
@@ -42,26 +42,26 @@ static Canvas autopilot_face(const BitmapSpec& spec, const Lettering& l) {
     return c;
 }
 
-static Canvas rdy_legend(const BitmapSpec& spec, const Lettering& l) {
+static Canvas rdy_legend(const BitmapSize& entry, const Lettering& l) {
     // R, D and Y set diagonally from top left to bottom right.
-    Canvas c(spec.width, spec.height, GLASS);
+    Canvas c(entry.width, entry.height, GLASS);
     const char* letters[] = {"R", "D", "Y"};
-    const int cell = spec.width / 3;
+    const int cell = entry.width / 3;
     const int size = l.common_size({"R", "D", "Y"}, cell - 1, cell, 10);
     for (int i = 0; i < 3; ++i)
         c.stamp_centred(l.render(letters[i], size), {i * cell, i * cell, cell, cell}, INK);
     return c;
 }
 
-Canvas paint_autopilot(const BitmapSpec& spec, const Lettering& l) {
+Canvas paint_autopilot(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
         {4099, "HDG"}, {4102, "NAV"}, {4105, "APR"}, {4106, "REV"}, {4109, "ALT"},
         {4112, "GS"},  {4115, "VS"},  {4121, "GPSS"},
     };
-    if (spec.id == 4096) return autopilot_face(spec, l);
-    if (spec.id == 4118) return rdy_legend(spec, l);
-    const int size = legend_size(l, legends, Face::condensed, spec.height);
-    return legend(spec.width, spec.height, l, legends.at(spec.id), Face::condensed, size);
+    if (entry.id == 4096) return autopilot_face(entry, l);
+    if (entry.id == 4118) return rdy_legend(entry, l);
+    const int size = legend_size(l, legends, Face::condensed, entry.height);
+    return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }
 
 }  // namespace art

@@ -10,11 +10,11 @@
 
 namespace art {
 
-static Canvas preselector_face(const BitmapSpec& spec, const Lettering& l) {
-    Canvas c(spec.width, spec.height, BEZEL);
+static Canvas preselector_face(const BitmapSize& entry, const Lettering& l) {
+    Canvas c(entry.width, entry.height, BEZEL);
     bezel(c);
-    for (double x : {6.5, spec.width - 7.5})
-        for (double y : {6.5, spec.height - 7.5}) screw(c, x, y, 3.0);
+    for (double x : {6.5, entry.width - 7.5})
+        for (double y : {6.5, entry.height - 7.5}) screw(c, x, y, 3.0);
 
     // The glass, x 42..168, y 23..57.
     display_glass(c, {42, 23, 127, 35}, BEZEL_LIGHT, BEZEL_SHADOW);
@@ -37,13 +37,13 @@ static Canvas preselector_face(const BitmapSpec& spec, const Lettering& l) {
     return c;
 }
 
-Canvas paint_preselector(const BitmapSpec& spec, const Lettering& l) {
+Canvas paint_preselector(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
         {5123, "ENT"}, {5126, "SEL"}, {5129, "ALR"}, {5130, "BARO"}, {5133, "ALT"}, {5136, "DH"}, {5139, "VS"},
     };
-    if (spec.id == 5120) return preselector_face(spec, l);
+    if (entry.id == 5120) return preselector_face(entry, l);
     const int size = legend_size(l, legends, Face::condensed, 12);
-    return legend(spec.width, spec.height, l, legends.at(spec.id), Face::condensed, size);
+    return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }
 
 }  // namespace art

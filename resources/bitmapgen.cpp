@@ -12,10 +12,10 @@
 #include "resources/art.h"
 #include "resources/bitmaps.h"
 
-static art::Canvas paint(const BitmapSpec& spec, const art::Lettering& l) {
-    if (spec.id >= 5120) return art::paint_preselector(spec, l);
-    if (spec.id >= 4608) return art::paint_annunciator(spec, l);
-    return art::paint_autopilot(spec, l);
+static art::Canvas paint(const BitmapSize& entry, const art::Lettering& l) {
+    if (entry.id >= 5120) return art::paint_preselector(entry, l);
+    if (entry.id >= 4608) return art::paint_annunciator(entry, l);
+    return art::paint_autopilot(entry, l);
 }
 
 static void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -33,13 +33,13 @@ int main(int argc, char** argv) {
     try {
         art::Lettering lettering;
         std::string rc = "LANGUAGE 0x09, 0x01\n";  // English, United States: 1033
-        for (const BitmapSpec& spec : MODULE_BITMAPS) {
-            art::Canvas canvas = paint(spec, lettering);
-            if (canvas.width() != spec.width || canvas.height() != spec.height)
-                throw std::runtime_error("bitmap " + std::to_string(spec.id) + " drawn at the wrong size");
-            const std::string name = std::to_string(spec.id) + ".bmp";
+        for (const BitmapSize& entry : MODULE_BITMAPS) {
+            art::Canvas canvas = paint(entry, lettering);
+            if (canvas.width() != entry.width || canvas.height() != entry.height)
+                throw std::runtime_error("bitmap " + std::to_string(entry.id) + " drawn at the wrong size");
+            const std::string name = std::to_string(entry.id) + ".bmp";
             write_file(folder + "/" + name, canvas.bmp());
-            rc += std::to_string(spec.id) + " BITMAP \"" + name + "\"\n";
+            rc += std::to_string(entry.id) + " BITMAP \"" + name + "\"\n";
         }
         write_file(folder + "/bitmaps.rc", std::vector<uint8_t>(rc.begin(), rc.end()));
     } catch (const std::exception& e) {

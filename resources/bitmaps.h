@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-struct BitmapSpec {
+struct BitmapSize {
     int32_t id;
     int width;
     int height;
 };
 
-inline constexpr BitmapSpec MODULE_BITMAPS[] = {
+inline constexpr BitmapSize MODULE_BITMAPS[] = {
     // "autopilot"
     {4096, 500, 119}, {4099, 38, 18}, {4102, 38, 18}, {4105, 38, 18}, {4106, 38, 18},
     {4109, 38, 18}, {4112, 26, 18}, {4115, 26, 18}, {4118, 21, 21}, {4121, 31, 20},

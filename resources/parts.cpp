@@ -60,9 +60,9 @@ static Rect legend_room(int width, int height) {
 int legend_size(const Lettering& l, const std::map<int32_t, std::string>& legends, Face face, int pixel_size) {
     int size = pixel_size;
     for (const auto& [id, text] : legends)
-        for (const BitmapSpec& spec : MODULE_BITMAPS)
-            if (spec.id == id) {
-                const Rect room = legend_room(spec.width, spec.height);
+        for (const BitmapSize& entry : MODULE_BITMAPS)
+            if (entry.id == id) {
+                const Rect room = legend_room(entry.width, entry.height);
                 size = l.common_size({text}, room.w, room.h, size, face);
             }
     return size;

@@ -158,11 +158,11 @@ TEST_CASE("every gauge places with its bitmaps at their sizes, 8 bits deep") {
             CHECK(bitmap.compression == 0);
             CHECK(bitmap.bottom_up);
             bool listed = false;
-            for (const BitmapSpec& spec : MODULE_BITMAPS)
-                if (spec.id == id) {
+            for (const BitmapSize& entry : MODULE_BITMAPS)
+                if (entry.id == id) {
                     listed = true;
-                    CHECK(bitmap.width == spec.width);
-                    CHECK(bitmap.height == spec.height);
+                    CHECK(bitmap.width == entry.width);
+                    CHECK(bitmap.height == entry.height);
                 }
             CHECK(listed);
         }
