@@ -53,7 +53,7 @@ TEST_CASE("each face's display window is exactly the tan glass, edge to edge") {
         for (int y = g.y; y < g.y + g.h; ++y)
             for (int x = g.x; x < g.x + g.w; ++x) off_glass += bitmap.rgb(x, y) != GLASS;
         CHECK(off_glass == 0);
-        // The window ends where the description puts it: the ring around it is not glass.
+        // The window ends at its bounds: the ring of pixels around it is not glass.
         int glass_outside = 0;
         for (int x = g.x - 1; x <= g.x + g.w; ++x)
             glass_outside += (bitmap.rgb(x, g.y - 1) == GLASS) + (bitmap.rgb(x, g.y + g.h) == GLASS);
