@@ -6,7 +6,8 @@
 # - it imports only DLLs that a stock Windows has (FSSound.dll is bound at
 #   run time, never imported);
 # - every bitmap id listed in BITMAPS_H is an RT_BITMAP resource in language
-#   1033 and no other bitmap is there; a version resource in 1033 exists.
+#   1033 and no other bitmap is there; a version resource in 1033 says
+#   1,0,0,0 and "1.0.0".
 set -euo pipefail
 if [ $# -ne 3 ]; then
   echo "usage: check_gau.sh OBJDUMP GAUGE_FILE BITMAPS_H" >&2
@@ -56,8 +57,19 @@ other_lang=$(awk '$1 == 2 && $3 != 1033 { print $2 "/" $3 }' <<<"$resources" | t
 [ -z "$other_lang" ] || fail "bitmaps in another language: $other_lang"
 awk '$1 == 16 && $3 == 1033' <<<"$resources" | grep -q . || fail "no version resource in language 1033"
 
+# Version 1.0.0: the fixed file information (signature 0xFEEF04BD, then file
+# and product version 1,0,0,0) and the texts "1.0.0" (file and product).
+rsrc=$(mktemp)
+trap 'rm -f "$rsrc"' EXIT
+"${objdump%objdump}objcopy" -O binary --only-section=.rsrc "$gau" "$rsrc"
+hex=$(od -An -v -tx1 "$rsrc" | tr -d ' \n')
+grep -q 'bd04effe00000100''00000100''00000000''00000100''00000000' <<<"$hex" ||
+  fail "the version resource does not say file and product version 1,0,0,0"
+[ "$(grep -o '31002e0030002e0030000000' <<<"$hex" | wc -l)" -ge 2 ] ||
+  fail "the version resource's texts do not say 1.0.0"
+
 if [ "$failures" -ne 0 ]; then
   echo "$gau: $failures check(s) failed" >&2
   exit 1
 fi
-echo "$gau: PE32 i386 DLL; exports ImportTable, Linkage; imports $(tr '\n' ' ' <<<"$imports"); $(wc -l <<<"$have") bitmaps and a version resource in language 1033"
+echo "$gau: PE32 i386 DLL; exports ImportTable, Linkage; imports $(tr '\n' ' ' <<<"$imports"); $(wc -l <<<"$have") bitmaps and version 1.0.0 in language 1033"
