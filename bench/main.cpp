@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/catalogue.h"
-#include "bench/render.h"
-#include "bench/runner.h"
-#include "bench/script.h"
-#include "bench/validate.h"
+#include "bench/common/catalogue.h"
+#include "bench/common/render.h"
+#include "bench/common/runner.h"
+#include "bench/common/script.h"
+#include "bench/validate/validate.h"
 #include "host/library.h"
 
 #if defined(_WIN32)

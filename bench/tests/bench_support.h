@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "bench/runner.h"
-#include "bench/script.h"
+#include "bench/common/runner.h"
+#include "bench/common/script.h"
 
 namespace benchtest {
 

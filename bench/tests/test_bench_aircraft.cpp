@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "bench/aircraft.h"
+#include "bench/common/aircraft.h"
 #include "host/host.h"
 #include "module/tokens.h"
 

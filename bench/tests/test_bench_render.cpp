@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bench/render.h"
+#include "bench/common/render.h"
 #include "host/host.h"
 #include "module/tokens.h"
 

@@ -1,7 +1,7 @@
 // The Windows bench draws no pictures: it runs scenarios (without their
 // snapshots) and checks gauge files.
-#include "bench/render.h"
-#include "bench/script.h"
+#include "bench/common/render.h"
+#include "bench/common/script.h"
 
 namespace bench {
 

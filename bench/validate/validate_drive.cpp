@@ -11,7 +11,7 @@
 #include <map>
 #include <set>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 #include "module/tokens.h"
 
 namespace validate {

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/catalogue.h"
+#include "bench/common/catalogue.h"
 
 namespace bench {
 

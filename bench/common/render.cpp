@@ -1,4 +1,4 @@
-#include "bench/render.h"
+#include "bench/common/render.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "bench/script.h"
+#include "bench/common/script.h"
 
 namespace bench {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "bench/script.h"
+#include "bench/common/script.h"
 
 namespace bench {
 

@@ -1,4 +1,4 @@
-#include "bench/script.h"
+#include "bench/common/script.h"
 
 #include <cerrno>
 #include <charconv>

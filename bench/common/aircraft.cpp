@@ -1,4 +1,4 @@
-#include "bench/aircraft.h"
+#include "bench/common/aircraft.h"
 
 #include <cmath>
 

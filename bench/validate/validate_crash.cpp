@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 
 #if defined(_WIN32)
 #include <windows.h>

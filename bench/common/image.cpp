@@ -1,5 +1,5 @@
 // The bench's picture buffer: plain RGB pixels.
-#include "bench/render.h"
+#include "bench/common/render.h"
 
 namespace bench {
 

@@ -2,7 +2,7 @@
 // gauge table, the key-event catalogue and the bitmap sizes.
 #include <cstdio>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 #include "module/tokens.h"
 #include "resources/bitmaps.h"
 

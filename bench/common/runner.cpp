@@ -1,4 +1,4 @@
-#include "bench/runner.h"
+#include "bench/common/runner.h"
 
 #include <cmath>
 #include <cstdint>
@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "bench/aircraft.h"
-#include "bench/render.h"
+#include "bench/common/aircraft.h"
+#include "bench/common/render.h"
 
 namespace bench {
 

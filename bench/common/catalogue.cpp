@@ -1,4 +1,4 @@
-#include "bench/catalogue.h"
+#include "bench/common/catalogue.h"
 
 #include <algorithm>
 #include <cctype>

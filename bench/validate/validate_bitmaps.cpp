@@ -3,7 +3,7 @@
 // every legend must fit on its face.
 #include <set>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 
 namespace validate {
 

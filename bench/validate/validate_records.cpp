@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 
 namespace validate {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 
 #if !defined(_WIN32)
 #include <limits.h>

@@ -1,10 +1,10 @@
-#include "bench/validate.h"
+#include "bench/validate/validate.h"
 
 #include <cstdio>
 #include <fstream>
 #include <memory>
 
-#include "bench/validate_checks.h"
+#include "bench/validate/validate_checks.h"
 
 #if defined(_WIN32)
 #include <windows.h>
