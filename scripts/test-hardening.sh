@@ -8,22 +8,38 @@
 #     and a bounded pass of each over its checked-in seeds (fixed seed and
 #     number of runs).
 # Build folders: build/asan and build/fuzz (or under $HARDENING_BUILD).
+#   test-hardening.sh [sanitizers|fuzzing|all]     (default all)
 set -eu
+what=${1:-all}
+case $what in
+  sanitizers|fuzzing|all) ;;
+  *) echo "usage: test-hardening.sh [sanitizers|fuzzing|all]" >&2; exit 2 ;;
+esac
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 build=${HARDENING_BUILD:-$root/build}
 jobs=${JOBS:-$(nproc)}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
 
-echo "== sanitizer build: ASan + UBSan"
-cmake -C "$root/hardening/sanitize.cmake" -S "$root" -B "$build/asan" -DDIST_DIR="$build/asan/dist" >/dev/null
-cmake --build "$build/asan" -j "$jobs"
-# Everything but the validator's own tests, which load a deliberately broken
-# module: the sanitizers report its planted faults before the validator's
-# crash guard can, which those tests do not expect.
-ctest --test-dir "$build/asan" --output-on-failure -E '^native\.validate_tests$'
+sanitizers() {
+  echo "== sanitizer build: ASan + UBSan"
+  cmake -C "$root/hardening/sanitize.cmake" -S "$root" -B "$build/asan" -DDIST_DIR="$build/asan/dist" >/dev/null
+  cmake --build "$build/asan" -j "$jobs"
+  # Everything but the validator's own tests, which load a deliberately broken
+  # module: the sanitizers report its planted faults before the validator's
+  # crash guard can, which those tests do not expect.
+  ctest --test-dir "$build/asan" --output-on-failure -E '^native\.validate_tests$'
+}
 
-echo "== fuzzing build: libFuzzer + ASan + UBSan"
-cmake -C "$root/hardening/fuzz.cmake" -S "$root" -B "$build/fuzz" -DDIST_DIR="$build/fuzz/dist" >/dev/null
-cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz bitmap_fuzz
-ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'
+fuzzing() {
+  echo "== fuzzing build: libFuzzer + ASan + UBSan"
+  cmake -C "$root/hardening/fuzz.cmake" -S "$root" -B "$build/fuzz" -DDIST_DIR="$build/fuzz/dist" >/dev/null
+  cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz bitmap_fuzz
+  ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'
+}
+
+case $what in
+  sanitizers) sanitizers ;;
+  fuzzing) fuzzing ;;
+  all) sanitizers; fuzzing ;;
+esac

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The Windows tests of a built Windows build folder, in one Wine session:
+# started before the first test (the prefix made first if missing) and ended
+# after the last, pass, fail or interruption, leaving no Wine process behind.
+#   test-windows.sh [BUILD_DIR]      (default build/win32)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m -- "${1:-$root/build/win32}")
+prefix=$build/wineprefix
+session=$root/scripts/wine-session
+
+trap '"$session" end "$prefix"' EXIT
+trap 'exit 130' INT TERM
+"$session" start "$prefix" || exit 1
+# The tests' own fixture finds the session up and ends it after the last test;
+# the trap above ends it too if ctest itself is interrupted.
+ctest --test-dir "$build" --output-on-failure
