@@ -1,9 +1,10 @@
 // panelbench: see, click, fly and check the gauges outside the simulator.
 //
-//   panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
+//   panelbench run SCRIPT... [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
 //   panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench validate MODULE_FILE [...]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -30,9 +31,10 @@ constexpr int USAGE = 2;
 
 void usage(std::ostream& out) {
     out << "usage:\n"
-           "  panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
-           "      run a scenario: print its timeline, write its snapshots under DIR (default out),\n"
-           "      exit 1 naming file and line when an expectation fails, 2 on bad input\n"
+           "  panelbench run SCRIPT... [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
+           "      run scenarios, each with the module freshly loaded: print each timeline, write\n"
+           "      snapshots under DIR (default out), exit 1 naming file and line when an\n"
+           "      expectation fails, 2 on bad input (every script is read before any runs)\n"
            "  panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [module options]\n"
            "      draw one gauge, or all five side by side, after one panel cycle\n"
            "  module options: --module PATH (default: the module beside this program),\n"
@@ -111,20 +113,30 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
     return a;
 }
 
+// Several scripts run one after the other, each with the module freshly
+// loaded; all are read first, so a malformed one refuses the run before
+// anything runs. The result is the worst of theirs.
 int command_run(const std::vector<std::string>& args) {
     Arguments a = parse_arguments(args);
-    if (a.positional.size() != 1) throw bench::BenchError("run takes one script file");
+    if (a.positional.empty()) throw bench::BenchError("run takes a script file");
     if (!a.sets.empty()) throw bench::BenchError("--set belongs to render; a script sets tokens with `set`");
     if (a.out_given) a.run.out_dir = a.out;
-    bench::Script script = bench::load_script(a.positional[0]);
+    std::vector<bench::Script> scripts;
+    for (const std::string& file : a.positional) scripts.push_back(bench::load_script(file));
     if (a.run.snapshots && !bench::rendering_available()) {
-        for (const bench::Command& c : script.commands)
-            if (c.op == bench::Op::Snapshot)
-                throw bench::BenchError(
-                    script.file + ":" + std::to_string(c.line) +
-                    ": this build draws no pictures; run with --no-snapshots to pass snapshots over");
+        for (const bench::Script& script : scripts)
+            for (const bench::Command& c : script.commands)
+                if (c.op == bench::Op::Snapshot)
+                    throw bench::BenchError(
+                        script.file + ":" + std::to_string(c.line) +
+                        ": this build draws no pictures; run with --no-snapshots to pass snapshots over");
     }
-    return bench::run_script(script, a.run, std::cout, std::cerr);
+    int worst = bench::RUN_PASSED;
+    for (const bench::Script& script : scripts) {
+        if (scripts.size() > 1) std::cout << "==== " << script.file << "\n";
+        worst = std::max(worst, bench::run_script(script, a.run, std::cout, std::cerr));
+    }
+    return worst;
 }
 
 // Render is a scenario of its own: place, set, one cycle, one snapshot.

@@ -14,4 +14,4 @@ trap 'exit 130' INT TERM
 "$session" start "$prefix" || exit 1
 # The tests' own fixture finds the session up and ends it after the last test;
 # the trap above ends it too if ctest itself is interrupted.
-ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build" --output-on-failure -j "${JOBS:-$(nproc)}"
