@@ -1,0 +1,15 @@
+#!/bin/sh
+# The thread-checked stage of the test command: the server's tests (its
+# simulation thread, its queue, several HTTP clients at once) built with
+# ThreadSanitizer, any report fatal, in build/tsan (or under
+# $HARDENING_BUILD).
+set -eu
+root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
+build=${HARDENING_BUILD:-$root/build}
+jobs=${JOBS:-$(nproc)}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:abort_on_error=1:second_deadlock_stack=1}
+
+echo "== thread-checked build: TSan"
+cmake -C "$root/hardening/tsan.cmake" -S "$root" -B "$build/tsan" -DDIST_DIR="$build/tsan/dist" >/dev/null
+cmake --build "$build/tsan" -j "$jobs" --target serve_tests vmq_Tavok22ap FSSound bitmaps
+ctest --test-dir "$build/tsan" --output-on-failure -R '^native\.serve_tests$'
