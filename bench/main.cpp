@@ -4,6 +4,7 @@
 //   panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench validate MODULE_FILE [...]
+//   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -22,6 +23,8 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+
+#include "bench/serve/serve.h"
 #endif
 
 namespace {
@@ -39,6 +42,9 @@ void usage(std::ostream& out) {
            "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
            "      check a gauge file (see `panelbench validate` for its options)\n"
+           "  panelbench serve [PANEL_CFG] [--port N] [--paused] [module options]\n"
+           "      fly the panel in a browser: serves a page on 127.0.0.1 (default port 8022, 0: any\n"
+           "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges\n"
            "gauges: "
         << bench::join(bench::gauge_names()) << "\n";
 }
@@ -182,6 +188,13 @@ int main(int argc, char** argv) {
         if (command == "run") return command_run(args);
         if (command == "render") return command_render(args);
         if (command == "validate") return bench_validate(args);
+        if (command == "serve") {
+#if defined(_WIN32)
+            throw bench::BenchError("this build has no server; use the native panelbench");
+#else
+            return serve::serve_command(args, default_module());
+#endif
+        }
         if (command == "help" || command == "--help" || command == "-h") {
             usage(std::cout);
             return 0;

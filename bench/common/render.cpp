@@ -48,8 +48,7 @@ public:
 
 private:
     Fonts() {
-        const char* chosen = std::getenv("PANELBENCH_FONT");
-        readout_path = chosen && *chosen ? chosen : READOUT_FONT;
+        readout_path = readout_font_path();
         if (FT_Init_FreeType(&library) != 0) {
             library = nullptr;
             return;
@@ -142,6 +141,13 @@ void draw_bitmap(Image& image, const panelhost::Bitmap& bitmap, int x0, int y0, 
 
 bool rendering_available() { return true; }
 
+std::string readout_font_path() {
+    const char* chosen = std::getenv("PANELBENCH_FONT");
+    return chosen && *chosen ? chosen : READOUT_FONT;
+}
+
+std::string readout_fallback_font_path() { return READOUT_FALLBACK_FONT; }
+
 std::string font_description() {
     std::string path = Fonts::get().readout_path;
     return "read-outs in " + path + " ('+' from " + READOUT_FALLBACK_FONT + "), labels in " + LABEL_FONT;
@@ -195,6 +201,28 @@ Image render_panel(const std::vector<PanelEntry>& gauges, int scale) {
         x += picture.width + margin;
     }
     return panel;
+}
+
+Image image_of(const panelhost::Bitmap& bitmap) {
+    Image image(bitmap.width, bitmap.height, 0);
+    draw_bitmap(image, bitmap, 0, 0, 1);
+    return image;
+}
+
+std::string encode_png(const Image& image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.width);
+    png.height = png_uint_32(image.height);
+    png.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&png, nullptr, &size, 0, image.rgb.data(), 0, nullptr))
+        throw BenchError(std::string("cannot encode a picture as PNG: ") + png.message);
+    std::string bytes(size, '\0');
+    if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr))
+        throw BenchError(std::string("cannot encode a picture as PNG: ") + png.message);
+    bytes.resize(size);
+    return bytes;
 }
 
 void write_png(const Image& image, const std::string& path) {

@@ -41,6 +41,11 @@ struct PanelEntry {
 // Gauges side by side on a dark panel, each named beneath.
 Image render_panel(const std::vector<PanelEntry>& gauges, int scale = 1);
 
+// A bitmap as the module ships it, pixel for pixel.
+Image image_of(const panelhost::Bitmap& bitmap);
+// The bytes of a PNG file of the image; throws BenchError on failure.
+std::string encode_png(const Image& image);
+
 // Writes a PNG under a temporary name and renames it into place, so that a
 // file of that name is always a whole picture. Creates missing folders.
 // Throws BenchError naming the file on failure.
@@ -48,5 +53,9 @@ void write_png(const Image& image, const std::string& path);
 
 // The font files the read-outs and labels are drawn with (for messages and the README).
 std::string font_description();
+// The seven-segment font file of the read-outs (PANELBENCH_FONT, or DSEG7 from
+// fonts-dseg), and the file of the glyphs it lacks, such as '+'.
+std::string readout_font_path();
+std::string readout_fallback_font_path();
 
 }  // namespace bench

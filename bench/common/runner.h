@@ -7,13 +7,11 @@
 #include <string>
 
 #include "bench/common/script.h"
+#include "bench/common/simulation.h"
 
 namespace bench {
 
-struct RunOptions {
-    std::string module_path;
-    std::string sound_path;       // empty: the stand-in beside the module
-    std::string bitmap_folder;    // empty: "bitmaps" beside the native module
+struct RunOptions : ModuleOptions {
     std::string out_dir = "out";  // snapshots are written under it
     bool snapshots = true;        // false: snapshot lines are passed over, and said so
     int scale = 2;                // screen pixels to a face pixel in snapshots
