@@ -1,5 +1,6 @@
 #include "bench/common/runner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -74,6 +75,7 @@ public:
                 aircraft_->apply(event);
             };
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
+            if (options_.panel) place_panel(*options_.panel);
             for (index = 0; index < script_.commands.size(); ++index) {
                 execute(script_.commands[index]);
                 host_->clear_logs();
@@ -165,16 +167,40 @@ private:
         action_ = &c;
     }
 
-    void place(const Command& c) {
-        print(c.source);
-        begin_action(c);
-        Gauge& gauge = host_->place(c.gauge_name);
-        Placed p{.name = c.gauge, .gauge = &gauge, .face = c.face};
+    void add(const std::string& name, const std::string& gauge_name) {
+        Gauge& gauge = host_->place(gauge_name);
+        Placed p{.name = name, .gauge = &gauge, .face = face_of(gauge_name)};
         p.lit.assign(gauge.children().size(), -1);
         p.texts.assign(gauge.children().size(), std::nullopt);
         placed_.push_back(std::move(p));
         check_sound();
+    }
+
+    void place(const Command& c) {
+        if (c.on_panel) {
+            print(c.source + ": on the panel already (" + options_.panel->source + ")");
+            return;
+        }
+        print(c.source);
+        begin_action(c);
+        add(c.gauge, c.gauge_name);
         pending_line_ = c.line;
+    }
+
+    // The configuration's gauges of this module, in its order, before the script's first line.
+    void place_panel(const PanelConfig& panel) {
+        print("panel " + panel.source + ": window [" + panel.section + "] " + std::to_string(panel.width) + "x" +
+              std::to_string(panel.height));
+        for (const PanelPlacement& p : panel.gauges) {
+            std::string where = " at " + std::to_string(p.x) + "," + std::to_string(p.y) + " width " +
+                                std::to_string(p.width) + (p.height ? " height " + std::to_string(p.height) : "");
+            if (!p.ours()) {
+                print(p.file + "!" + p.gauge + where + ": another file's gauge, drawn as an empty box", true);
+                continue;
+            }
+            print("place " + p.gauge + (p.name != p.gauge ? " as " + p.name : "") + where, true);
+            add(p.name, p.gauge);
+        }
     }
 
     // The face point of a named control: the centre of its area in the mouse
@@ -347,7 +373,16 @@ private:
             return;
         }
         Image image;
-        if (c.gauge == "panel") {
+        std::string left_out;
+        if (c.gauge == "panel" && options_.panel) {
+            std::vector<const Gauge*> gauges;
+            for (const PanelPlacement& p : options_.panel->gauges)
+                gauges.push_back(p.ours() ? placed(p.name).gauge : nullptr);
+            for (const Placed& p : placed_)
+                if (std::find(gauges.begin(), gauges.end(), p.gauge) == gauges.end())
+                    left_out += (left_out.empty() ? "" : ", ") + p.name;
+            image = render_window(*options_.panel, gauges, options_.scale);
+        } else if (c.gauge == "panel") {
             std::vector<PanelEntry> entries;
             for (const Placed& p : placed_) entries.push_back({p.name, p.gauge});
             image = render_panel(entries, options_.scale);
@@ -357,7 +392,7 @@ private:
         std::string path = options_.out_dir + "/" + c.path;
         write_png(image, path);
         ++snapshots_;
-        print("snapshot " + path);
+        print("snapshot " + path + (left_out.empty() ? "" : " (not in the window, so not drawn: " + left_out + ")"));
     }
 
     const Script& script_;
