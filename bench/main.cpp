@@ -1,7 +1,7 @@
 // panelbench: see, click, fly and check the gauges outside the simulator.
 //
-//   panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
-//   panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
+//   panelbench run SCRIPT [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
+//   panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench validate MODULE_FILE [...]
 //   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/panel_config.h"
 #include "bench/common/render.h"
 #include "bench/common/runner.h"
 #include "bench/common/script.h"
@@ -33,11 +34,18 @@ constexpr int USAGE = 2;
 
 void usage(std::ostream& out) {
     out << "usage:\n"
-           "  panelbench run SCRIPT [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
+           "  panelbench run SCRIPT [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
            "      run a scenario: print its timeline, write its snapshots under DIR (default out),\n"
            "      exit 1 naming file and line when an expectation fails, 2 on bad input\n"
-           "  panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [module options]\n"
+           "  panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]...\n"
+           "                   [module options]\n"
            "      draw one gauge, or all five side by side, after one panel cycle\n"
+           "  --panel PANEL_CFG: the first window section ([Window00] or the like) of a panel\n"
+           "      configuration; its gauges of this module are placed (by their gauge names, a\n"
+           "      second copy as NAME-2) before the script runs, a script's own `place GAUGE` of one\n"
+           "      of them takes it as it is, and `panel` pictures draw the window as laid out\n"
+           "      (SCALE pixels to a window unit, at most 4096 pixels a side; other files' gauges\n"
+           "      as labelled boxes). Without it, `panel` is the placed gauges side by side.\n"
            "  module options: --module PATH (default: the module beside this program),\n"
            "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
@@ -108,6 +116,8 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
             a.run.snapshots = false;
         } else if (arg == "--set") {
             a.sets.push_back(value());
+        } else if (arg == "--panel") {
+            a.run.panel = bench::read_panel_config(value());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -122,7 +132,7 @@ int command_run(const std::vector<std::string>& args) {
     if (a.positional.size() != 1) throw bench::BenchError("run takes one script file");
     if (!a.sets.empty()) throw bench::BenchError("--set belongs to render; a script sets tokens with `set`");
     if (a.out_given) a.run.out_dir = a.out;
-    bench::Script script = bench::load_script(a.positional[0]);
+    bench::Script script = bench::load_script(a.positional[0], a.run.panel ? &*a.run.panel : nullptr);
     if (a.run.snapshots && !bench::rendering_available()) {
         for (const bench::Command& c : script.commands)
             if (c.op == bench::Op::Snapshot)
@@ -142,7 +152,11 @@ int command_render(const std::vector<std::string>& args) {
         throw bench::BenchError("this build draws no pictures; use the native panelbench");
     const std::string& what = a.positional[0];
     std::ostringstream text;
-    if (what == "panel") {
+    if (a.run.panel) {
+        if (what != "panel")
+            throw bench::BenchError("--panel lays out a whole window: use `render panel --panel " +
+                                    a.run.panel->source + "`");
+    } else if (what == "panel") {
         for (const std::string& name : bench::gauge_names()) text << "place " << name << "\n";
     } else if (bench::face_of(what)) {
         text << "place " << what << "\n";
@@ -166,7 +180,7 @@ int command_render(const std::vector<std::string>& args) {
     const std::string folder = panelhost::folder_of(a.out);
     std::string file = a.out.substr(a.out.find_last_of('/') == std::string::npos ? 0 : a.out.find_last_of('/') + 1);
     text << "cycles 1\nsnapshot \"" << file << "\" " << what << "\n";
-    bench::Script script = bench::parse_script(text.str(), "render");
+    bench::Script script = bench::parse_script(text.str(), "render", a.run.panel ? &*a.run.panel : nullptr);
     a.run.out_dir = folder;
     std::ostringstream timeline;
     int result = bench::run_script(script, a.run, timeline, std::cerr);

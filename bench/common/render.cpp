@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -201,6 +202,40 @@ Image render_panel(const std::vector<PanelEntry>& gauges, int scale) {
         x += picture.width + margin;
     }
     return panel;
+}
+
+Image render_window(const PanelConfig& config, const std::vector<const panelhost::Gauge*>& gauges, int scale) {
+    constexpr uint32_t BOX_COLOUR = 0x3A3A3A, BOX_EDGE = 0x8C8C8C;
+    if (gauges.size() != config.gauges.size())
+        throw BenchError("render_window: " + std::to_string(gauges.size()) + " gauges for " +
+                         std::to_string(config.gauges.size()) + " placements");
+    Fonts& fonts = Fonts::get();
+    scale = std::clamp(scale, 1, 8);
+    const int longest = std::max({config.width, config.height, 1});
+    const double unit = std::min(double(scale), double(WINDOW_MAX_PIXELS) / longest);
+    auto px = [unit](int units) { return int(std::lround(units * unit)); };
+    Image window(std::max(1, px(config.width)), std::max(1, px(config.height)), PANEL_COLOUR);
+    for (size_t i = 0; i < gauges.size(); ++i) {
+        const PanelPlacement& p = config.gauges[i];
+        const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));
+        if (const panelhost::Gauge* gauge = gauges[i]) {
+            const panelhost::Bitmap& face = gauge->bitmap(gauge->face()->header.resource_id);
+            const int h = std::max(1, p.height ? px(p.height) : int(std::lround(double(w) * face.height / face.width)));
+            // Drawn at the first whole scale at least as large as its place, then brought down to it.
+            const int drawn =
+                std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);
+            window.paste(resized(render_gauge(*gauge, drawn), w, h), x, y);
+        } else {
+            const int h = std::max(1, p.height ? px(p.height) : w);
+            const int edge = std::max(1, int(unit + 0.5));
+            window.fill(x, y, w, h, BOX_EDGE);
+            window.fill(x + edge, y + edge, w - 2 * edge, h - 2 * edge, BOX_COLOUR);
+            if (fonts.label)
+                draw_text(window, p.file + "!" + p.gauge, Box{x + edge, y + edge, w - 2 * edge, h - 2 * edge},
+                          std::min(h / 3, int(11 * unit)), LABEL_COLOUR, {fonts.label});
+        }
+    }
+    return window;
 }
 
 Image image_of(const panelhost::Bitmap& bitmap) {

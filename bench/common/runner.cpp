@@ -1,5 +1,6 @@
 #include "bench/common/runner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@ namespace bench {
 
 namespace {
 
+using panelhost::Gauge;
 using panelhost::KeyEvent;
 
 // An expectation that did not hold: reported, and the run stops.
@@ -37,6 +39,7 @@ public:
         try {
             sim_ = std::make_unique<Simulation>(options_, [this](const std::string& line) { out_ << line << "\n"; });
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
+            if (options_.panel) place_panel(*options_.panel);
             for (index = 0; index < script_.commands.size(); ++index) {
                 execute(script_.commands[index]);
                 sim_->host().clear_logs();
@@ -59,7 +62,7 @@ public:
     }
 
 private:
-    void print(const std::string& text) { sim_->print(text); }
+    void print(const std::string& text, bool inner = false) { sim_->print(text, inner); }
 
     void summary(bool passed, int line) {
         char time[32];
@@ -125,10 +128,30 @@ private:
     }
 
     void place(const Command& c) {
+        if (c.on_panel) {
+            print(c.source + ": on the panel already (" + options_.panel->source + ")");
+            return;
+        }
         print(c.source);
         begin_action(c);
         sim_->place(c.gauge_name, c.gauge);
         pending_line_ = c.line;
+    }
+
+    // The configuration's gauges of this module, in its order, before the script's first line.
+    void place_panel(const PanelConfig& panel) {
+        print("panel " + panel.source + ": window [" + panel.section + "] " + std::to_string(panel.width) + "x" +
+              std::to_string(panel.height));
+        for (const PanelPlacement& p : panel.gauges) {
+            std::string where = " at " + std::to_string(p.x) + "," + std::to_string(p.y) + " width " +
+                                std::to_string(p.width) + (p.height ? " height " + std::to_string(p.height) : "");
+            if (!p.ours()) {
+                print(p.file + "!" + p.gauge + where + ": another file's gauge, drawn as an empty box", true);
+                continue;
+            }
+            print("place " + p.gauge + (p.name != p.gauge ? " as " + p.name : "") + where, true);
+            sim_->place(p.gauge, p.name);
+        }
     }
 
     void click(const Command& c) {
@@ -216,7 +239,16 @@ private:
             return;
         }
         Image image;
-        if (c.gauge == "panel") {
+        std::string left_out;
+        if (c.gauge == "panel" && options_.panel) {
+            std::vector<const Gauge*> gauges;
+            for (const PanelPlacement& p : options_.panel->gauges)
+                gauges.push_back(p.ours() ? placed(p.name).gauge : nullptr);
+            for (const Placed& p : sim_->placed())
+                if (std::find(gauges.begin(), gauges.end(), p.gauge) == gauges.end())
+                    left_out += (left_out.empty() ? "" : ", ") + p.name;
+            image = render_window(*options_.panel, gauges, options_.scale);
+        } else if (c.gauge == "panel") {
             std::vector<PanelEntry> entries;
             for (const Placed& p : sim_->placed()) entries.push_back({p.name, p.gauge});
             image = render_panel(entries, options_.scale);
@@ -226,7 +258,7 @@ private:
         std::string path = options_.out_dir + "/" + c.path;
         write_png(image, path);
         ++snapshots_;
-        print("snapshot " + path);
+        print("snapshot " + path + (left_out.empty() ? "" : " (not in the window, so not drawn: " + left_out + ")"));
     }
 
     const Script& script_;

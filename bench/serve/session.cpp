@@ -69,12 +69,10 @@ void wait_lines(int64_t cycles, std::string& out) {
 Session::Session(const ServeOptions& options) : options_(options) {
     paused = options_.start_paused;
     sim_ = std::make_unique<bench::Simulation>(options_.module, [this](const std::string& line) { keep(line); });
-    std::map<std::string, int> uses;
     for (const bench::PanelPlacement& placement : options_.panel.gauges) {
         if (!placement.ours()) continue;
-        int n = ++uses[placement.gauge];
-        std::string name = n == 1 ? placement.gauge : placement.gauge + "-" + std::to_string(n);
-        sim_->print("place " + placement.gauge + (n == 1 ? "" : " as " + name));
+        const std::string name = placement.name.empty() ? placement.gauge : placement.name;
+        sim_->print("place " + placement.gauge + (name == placement.gauge ? "" : " as " + name));
         bench::Placed& p = sim_->place(placement.gauge, name);
         placements_.push_back(&placement);
         for (const auto& [id, bitmap] : p.gauge->bitmaps())
