@@ -2,6 +2,11 @@
 
 #include <httplib.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include "bench/common/script.h"
 #include "bench/serve/api.h"
 #include "bench/serve/simulation_thread.h"
@@ -10,6 +15,12 @@ namespace serve {
 
 struct HttpServer::Impl {
     httplib::Server server;
+    // A stop may come before listening has begun (a Ctrl-C at start-up): it
+    // is remembered, and a stop during listening waits until the server runs.
+    std::mutex mutex;
+    bool stop_asked = false;
+    bool listening = false;
+    std::atomic<bool> done{false};
 };
 
 namespace {
@@ -34,6 +45,12 @@ HttpServer::HttpServer(SimulationThread& simulation) : impl_(std::make_unique<Im
     httplib::Server& server = impl_->server;
     // Bodies a little over the handler's limit reach it and get its message; far larger ones are cut off here.
     server.set_payload_max_length(MAX_BODY * 4);
+    // The port is this server's alone: the library's default would let a
+    // second server share it (SO_REUSEPORT), splitting requests between them.
+    server.set_socket_options([](socket_t socket) {
+        int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     auto route = [&simulation](const httplib::Request& in, httplib::Response& out) { adapt(simulation, in, out); };
     server.Get(".*", route);
     server.Post(".*", route);
@@ -58,8 +75,24 @@ int HttpServer::bind(int port) {
     return port;
 }
 
-void HttpServer::listen() { impl_->server.listen_after_bind(); }
+void HttpServer::listen() {
+    {
+        std::lock_guard lock(impl_->mutex);
+        if (impl_->stop_asked) return;
+        impl_->listening = true;
+    }
+    impl_->server.listen_after_bind();
+    impl_->done = true;
+}
 
-void HttpServer::stop() { impl_->server.stop(); }
+void HttpServer::stop() {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->stop_asked = true;
+        if (!impl_->listening) return;
+    }
+    while (!impl_->server.is_running() && !impl_->done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    impl_->server.stop();
+}
 
 }  // namespace serve

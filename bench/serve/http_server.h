@@ -16,7 +16,7 @@ public:
     // Binds to 127.0.0.1:`port` (0: any free port) and returns the port;
     // throws BenchError when the port is in use.
     int bind(int port);
-    // Serves until stop() is called (from another thread).
+    // Serves until stop() is called (from another thread), at once if it was called before.
     void listen();
     void stop();
 

@@ -195,6 +195,7 @@ std::string Session::panel_json() const {
     json tokens = json::array();
     for (const bench::NamedToken& t : bench::tokens()) tokens.push_back({{"name", t.name}, {"meaning", t.meaning}});
     return json{{"source", panel.source},
+                {"labels", panel.source == bench::default_panel().source},  // names beneath, as the bench's panel pictures
                 {"section", panel.section},
                 {"width", panel.width},
                 {"height", panel.height},

@@ -146,7 +146,28 @@ function draw() {
       g.texts.forEach((t, j) => drawText(t, shown.texts[j]));
     }
     context.restore();
+    if (panel.labels) {
+      context.fillStyle = '#c8c8c8';
+      context.font = '11px sans-serif';
+      context.textAlign = 'center';
+      context.textBaseline = 'top';
+      context.fillText(g.name, g.x + g.width / 2, g.y + g.height + 4, g.width);
+    }
   });
+}
+
+// The height of an '8' in the read-out face, per pixel of font size.
+let inkRatio = null;
+function inkPerPixel() {
+  if (inkRatio === null) {
+    context.save();
+    context.font = '100px DSEG7, DSEG14, monospace';
+    const m = context.measureText('8');
+    context.restore();
+    const ink = (m.actualBoundingBoxAscent + m.actualBoundingBoxDescent) / 100;
+    inkRatio = ink > 0.2 ? ink : 0.7;
+  }
+  return inkRatio;
 }
 
 // A read-out: its box in the background colour, the text centred in the text colour.
@@ -158,7 +179,9 @@ function drawText(box, text) {
   context.beginPath();
   context.rect(box.x, box.y, box.width, box.height);
   context.clip();
-  let size = box.height * 0.7;
+  // As in the bench's pictures: the ink of an '8' fills the box less a margin above and below.
+  const margin = Math.max(1, Math.round(box.height * 0.15));
+  let size = Math.max(4, (box.height - 2 * margin) / inkPerPixel());
   context.font = size + 'px DSEG7, DSEG14, monospace';
   const width = context.measureText(text).width;
   if (width > box.width - 2) {
