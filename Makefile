@@ -40,6 +40,8 @@ test: build
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure || status=1; \
 	echo "==== sanitizer build and bounded fuzzing (build/asan, build/fuzz) ===="; \
 	JOBS=$(JOBS) scripts/test-hardening.sh || status=1; \
+	echo "==== thread-checked server tests (build/tsan) ===="; \
+	JOBS=$(JOBS) scripts/test-threads.sh || status=1; \
 	exit $$status
 
 run: build

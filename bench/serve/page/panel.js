@@ -123,7 +123,7 @@ function draw() {
   context.setTransform(ratio, 0, 0, ratio, 0, 0);
   // Gauges of other files: labelled empty boxes.
   for (const b of panel.boxes) {
-    const height = b.height || b.width / 2;
+    const height = b.height || b.width;  // square when the line gives no height
     context.strokeStyle = '#777';
     context.lineWidth = 1 / ratio;
     context.setLineDash([4 / ratio, 3 / ratio]);
