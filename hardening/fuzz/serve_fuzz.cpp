@@ -56,7 +56,9 @@ std::string shaped_body(FuzzedDataProvider& in) {
         case 1: body += std::string("\"") + in.PickValueInArray(NAMES) + "\""; break;
         case 2: body += std::to_string(in.ConsumeIntegralInRange(-50, 520)); break;
         case 3: body += in.ConsumeBool() ? "true" : "false"; break;
-        default: body += nlohmann::json(in.ConsumeRandomLengthString(24)).dump(); break;
+        default:
+            body += nlohmann::json(in.ConsumeRandomLengthString(24)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            break;
         }
         if (n > 1) body += ",";
     }
