@@ -46,15 +46,21 @@ void SimulationThread::submit(std::function<void()> job) {
 }
 
 void SimulationThread::restart() {
-    auto task = std::make_shared<std::packaged_task<void()>>([this] {
-        session_.reset();  // the old host is gone before the new one loads the module
-        session_ = std::make_unique<Session>(options_);
+    // The failure, if any, comes back as a message (see call()).
+    auto task = std::make_shared<std::packaged_task<std::string()>>([this]() -> std::string {
+        try {
+            session_.reset();  // the old host is gone before the new one loads the module
+            session_ = std::make_unique<Session>(options_);
+            return "";
+        } catch (const std::exception& e) {
+            return std::string("a new session could not start: ") + e.what();
+        }
     });
-    std::future<void> result = task->get_future();
+    std::future<std::string> result = task->get_future();
     submit([task] { (*task)(); });
     if (result.wait_for(TIMEOUT) != std::future_status::ready)
         throw RequestError(503, "the simulation is not answering; try again");
-    result.get();
+    if (std::string failure = result.get(); !failure.empty()) throw RequestError(500, failure);
 }
 
 Clock::duration SimulationThread::period() const {

@@ -12,6 +12,8 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "bench/serve/session.h"
@@ -29,18 +31,38 @@ public:
     SimulationThread& operator=(const SimulationThread&) = delete;
 
     // Runs `work` on the simulation thread between panel cycles and returns
-    // its result (or throws what it threw). Gives up with RequestError 503
-    // when the thread does not get to it in time.
+    // its result (RequestError when it refused, or failed). Gives up with
+    // RequestError 503 when the thread does not get to it in time. A refusal
+    // comes back as status and message, not as the exception object, which
+    // would then be shared by the two threads.
     template <class Work>
     auto call(Work work) -> decltype(work(std::declval<Session&>())) {
         using Result = decltype(work(std::declval<Session&>()));
-        auto task = std::make_shared<std::packaged_task<Result()>>(
-            [this, work = std::move(work)]() mutable { return work(session()); });
-        std::future<Result> result = task->get_future();
+        struct Outcome {
+            std::optional<Result> value;
+            int status = 0;
+            std::string message;
+        };
+        auto task = std::make_shared<std::packaged_task<Outcome()>>([this, work = std::move(work)]() mutable {
+            Outcome outcome;
+            try {
+                outcome.value.emplace(work(session()));
+            } catch (const RequestError& e) {
+                outcome.status = e.status;
+                outcome.message = e.what();
+            } catch (const std::exception& e) {
+                outcome.status = 500;
+                outcome.message = std::string("the simulation failed: ") + e.what();
+            }
+            return outcome;
+        });
+        std::future<Outcome> result = task->get_future();
         submit([task] { (*task)(); });
         if (result.wait_for(TIMEOUT) != std::future_status::ready)
             throw RequestError(503, "the simulation is not answering; try again");
-        return result.get();
+        Outcome outcome = result.get();
+        if (outcome.status) throw RequestError(outcome.status, outcome.message);
+        return std::move(*outcome.value);
     }
 
     // Ends the session and starts a new one from the same options.

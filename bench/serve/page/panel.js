@@ -66,6 +66,7 @@ async function call(path, body) {
 
 // A change to the session: sent, then the state fetched at once.
 async function act(path, body) {
+  unlockSound();  // every change comes from a person's gesture, which lets the page make sound
   bench.requests++;
   try {
     await call(path, body);
@@ -219,7 +220,6 @@ canvas.addEventListener('mousemove', event => {
 
 canvas.addEventListener('click', event => {
   if (!bench.panel) return;
-  unlockSound();
   const at = facePoint(event);
   if (at) act('/api/click', { gauge: at.gauge.name, x: at.x, y: at.y });
 });
@@ -320,7 +320,6 @@ function wire() {
   for (const form of document.querySelectorAll('form.setting')) {
     form.addEventListener('submit', event => {
       event.preventDefault();
-      unlockSound();
       let value = Number(form.querySelector('input').value);
       if (form.dataset.unit === 'fpm') value *= bench.panel.vs_units_per_fpm;
       act('/api/set', { token: form.dataset.token, value });
