@@ -51,6 +51,16 @@ HttpServer::HttpServer(SimulationThread& simulation) : impl_(std::make_unique<Im
         int yes = 1;
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // What the library refuses by itself (a body far too large, a request it cannot read) gets a line too.
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& out) {
+        if (!out.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        const std::string line = out.status == 413 ? "the body is larger than the " + std::to_string(MAX_BODY) +
+                                                         " bytes the server takes\n"
+                                                   : "the request cannot be served (status " +
+                                                         std::to_string(out.status) + ")\n";
+        out.set_content(line, "text/plain; charset=utf-8");
+        return httplib::Server::HandlerResponse::Handled;
+    }));
     auto route = [&simulation](const httplib::Request& in, httplib::Response& out) { adapt(simulation, in, out); };
     server.Get(".*", route);
     server.Post(".*", route);

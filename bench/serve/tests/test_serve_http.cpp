@@ -76,6 +76,7 @@ TEST_CASE("several clients at once, while the panel runs: every answer whole, ev
     auto big = client.Post("/api/set", std::string(100000, '{'), "application/json");
     REQUIRE(big);
     CHECK(big->status == 413);
+    CHECK(big->body == "the body is larger than the 16384 bytes the server takes\n");
     auto after = client.Get("/api/state");
     REQUIRE(after);
     CHECK(after->status == 200);
