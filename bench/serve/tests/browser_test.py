@@ -25,7 +25,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
-WAIT = 20  # seconds any one thing may take to show
+WAIT = 60  # seconds any one thing may take to show (the machine may be busy)
 
 
 def start_server(args):
