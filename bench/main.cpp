@@ -1,9 +1,10 @@
 // panelbench: see, click, fly and check the gauges outside the simulator.
 //
-//   panelbench run SCRIPT... [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
-//   panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
+//   panelbench run SCRIPT... [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
+//   panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench validate MODULE_FILE [...]
+//   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/panel_config.h"
 #include "bench/common/render.h"
 #include "bench/common/runner.h"
 #include "bench/common/script.h"
@@ -23,6 +25,8 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+
+#include "bench/serve/serve.h"
 #endif
 
 namespace {
@@ -31,16 +35,26 @@ constexpr int USAGE = 2;
 
 void usage(std::ostream& out) {
     out << "usage:\n"
-           "  panelbench run SCRIPT... [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
+           "  panelbench run SCRIPT... [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [module options]\n"
            "      run scenarios, each with the module freshly loaded: print each timeline, write\n"
            "      snapshots under DIR (default out), exit 1 naming file and line when an\n"
            "      expectation fails, 2 on bad input (every script is read before any runs)\n"
-           "  panelbench render GAUGE|panel --out FILE.png [--scale N] [--set TOKEN=VALUE]... [module options]\n"
+           "  panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]...\n"
+           "                   [module options]\n"
            "      draw one gauge, or all five side by side, after one panel cycle\n"
+           "  --panel PANEL_CFG: the first window section ([Window00] or the like) of a panel\n"
+           "      configuration; its gauges of this module are placed (by their gauge names, a\n"
+           "      second copy as NAME-2) before the script runs, a script's own `place GAUGE` of one\n"
+           "      of them takes it as it is, and `panel` pictures draw the window as laid out\n"
+           "      (SCALE pixels to a window unit, at most 4096 pixels a side; other files' gauges\n"
+           "      as labelled boxes). Without it, `panel` is the placed gauges side by side.\n"
            "  module options: --module PATH (default: the module beside this program),\n"
            "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
            "      check a gauge file (see `panelbench validate` for its options)\n"
+           "  panelbench serve [PANEL_CFG] [--port N] [--paused] [module options]\n"
+           "      fly the panel in a browser: serves a page on 127.0.0.1 (default port 8022, 0: any\n"
+           "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges\n"
            "gauges: "
         << bench::join(bench::gauge_names()) << "\n";
 }
@@ -104,6 +118,8 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
             a.run.snapshots = false;
         } else if (arg == "--set") {
             a.sets.push_back(value());
+        } else if (arg == "--panel") {
+            a.run.panel = bench::read_panel_config(value());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -122,7 +138,8 @@ int command_run(const std::vector<std::string>& args) {
     if (!a.sets.empty()) throw bench::BenchError("--set belongs to render; a script sets tokens with `set`");
     if (a.out_given) a.run.out_dir = a.out;
     std::vector<bench::Script> scripts;
-    for (const std::string& file : a.positional) scripts.push_back(bench::load_script(file));
+    for (const std::string& file : a.positional)
+        scripts.push_back(bench::load_script(file, a.run.panel ? &*a.run.panel : nullptr));
     if (a.run.snapshots && !bench::rendering_available()) {
         for (const bench::Script& script : scripts)
             for (const bench::Command& c : script.commands)
@@ -148,7 +165,11 @@ int command_render(const std::vector<std::string>& args) {
         throw bench::BenchError("this build draws no pictures; use the native panelbench");
     const std::string& what = a.positional[0];
     std::ostringstream text;
-    if (what == "panel") {
+    if (a.run.panel) {
+        if (what != "panel")
+            throw bench::BenchError("--panel lays out a whole window: use `render panel --panel " +
+                                    a.run.panel->source + "`");
+    } else if (what == "panel") {
         for (const std::string& name : bench::gauge_names()) text << "place " << name << "\n";
     } else if (bench::face_of(what)) {
         text << "place " << what << "\n";
@@ -172,7 +193,7 @@ int command_render(const std::vector<std::string>& args) {
     const std::string folder = panelhost::folder_of(a.out);
     std::string file = a.out.substr(a.out.find_last_of('/') == std::string::npos ? 0 : a.out.find_last_of('/') + 1);
     text << "cycles 1\nsnapshot \"" << file << "\" " << what << "\n";
-    bench::Script script = bench::parse_script(text.str(), "render");
+    bench::Script script = bench::parse_script(text.str(), "render", a.run.panel ? &*a.run.panel : nullptr);
     a.run.out_dir = folder;
     std::ostringstream timeline;
     int result = bench::run_script(script, a.run, timeline, std::cerr);
@@ -194,6 +215,13 @@ int main(int argc, char** argv) {
         if (command == "run") return command_run(args);
         if (command == "render") return command_render(args);
         if (command == "validate") return bench_validate(args);
+        if (command == "serve") {
+#if defined(_WIN32)
+            throw bench::BenchError("this build has no server; use the native panelbench");
+#else
+            return serve::serve_command(args, default_module());
+#endif
+        }
         if (command == "help" || command == "--help" || command == "-h") {
             usage(std::cout);
             return 0;

@@ -12,6 +12,8 @@ packages=(
   wine wine32:i386
   doctest-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dseg
   clang libclang-rt-14-dev libbenchmark-dev
+  libcpp-httplib-dev nlohmann-json3-dev
+  chromium chromium-driver python3-selenium
 )
 
 say() { echo "install-deps: $*" >&2; }

@@ -6,7 +6,8 @@
 #   windows     the Windows build and its tests, all in one Wine session,
 #               against dist/vmq_Tavok22ap.gau itself (run last: its session
 #               starts in the background at the beginning, see below)
-#   sanitizers  the ASan/UBSan build and its tests
+#   sanitizers  the ASan/UBSan build and its tests; the server's tests built
+#               with ThreadSanitizer
 #   fuzzing     the libFuzzer build and a bounded pass of each target
 # Expects the dependencies installed (make test installs them first).
 set -uo pipefail
@@ -49,6 +50,12 @@ trap 'exit 130' INT TERM
 native_stage() {
   make --no-print-directory native NATIVE_BUILD="$native" && ctest --test-dir "$native" --output-on-failure -j "$jobs"
 }
+sanitizer_stage() {
+  local status=0
+  scripts/test-hardening.sh sanitizers || status=1
+  scripts/test-threads.sh || status=1
+  return $status
+}
 windows_stage() {
   make --no-print-directory win32 NATIVE_BUILD="$native" WIN32_BUILD="$win32" || return 1
   local started=0
@@ -59,7 +66,7 @@ windows_stage() {
 }
 
 stage native native_stage
-stage sanitizers scripts/test-hardening.sh sanitizers
+stage sanitizers sanitizer_stage
 stage fuzzing scripts/test-hardening.sh fuzzing
 stage windows windows_stage
 

@@ -4,7 +4,9 @@
 #     bench built with AddressSanitizer and UndefinedBehaviorSanitizer (any
 #     report fatal), and their tests run against the checked module;
 #  2. the fuzz targets (the module through the host; the host's reading of
-#     bitmap resources) built with clang's libFuzzer and the same sanitizers,
+#     bitmap resources; the bench's readers of panel configurations and
+#     scenario scripts; the server's request handling) built with clang's
+#     libFuzzer and the same sanitizers,
 #     and a bounded pass of each over its checked-in seeds (fixed seed and
 #     number of runs).
 # Build folders: build/asan and build/fuzz (or under $HARDENING_BUILD).
@@ -35,6 +37,10 @@ fuzzing() {
   echo "== fuzzing build: libFuzzer + ASan + UBSan"
   cmake -C "$root/hardening/fuzz.cmake" -S "$root" -B "$build/fuzz" -DDIST_DIR="$build/fuzz/dist" >/dev/null
   cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz bitmap_fuzz
+  # The bench's readers (panel configurations, scenario scripts).
+  cmake --build "$build/fuzz" -j "$jobs" --target panel_config_fuzz script_fuzz
+  # The server's request handling, with the simulation behind it.
+  cmake --build "$build/fuzz" -j "$jobs" --target serve_fuzz
   ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -48,8 +49,7 @@ public:
 
 private:
     Fonts() {
-        const char* chosen = std::getenv("PANELBENCH_FONT");
-        readout_path = chosen && *chosen ? chosen : READOUT_FONT;
+        readout_path = readout_font_path();
         if (FT_Init_FreeType(&library) != 0) {
             library = nullptr;
             return;
@@ -142,6 +142,13 @@ void draw_bitmap(Image& image, const panelhost::Bitmap& bitmap, int x0, int y0, 
 
 bool rendering_available() { return true; }
 
+std::string readout_font_path() {
+    const char* chosen = std::getenv("PANELBENCH_FONT");
+    return chosen && *chosen ? chosen : READOUT_FONT;
+}
+
+std::string readout_fallback_font_path() { return READOUT_FALLBACK_FONT; }
+
 std::string font_description() {
     std::string path = Fonts::get().readout_path;
     return "read-outs in " + path + " ('+' from " + READOUT_FALLBACK_FONT + "), labels in " + LABEL_FONT;
@@ -195,6 +202,62 @@ Image render_panel(const std::vector<PanelEntry>& gauges, int scale) {
         x += picture.width + margin;
     }
     return panel;
+}
+
+Image render_window(const PanelConfig& config, const std::vector<const panelhost::Gauge*>& gauges, int scale) {
+    constexpr uint32_t BOX_COLOUR = 0x3A3A3A, BOX_EDGE = 0x8C8C8C;
+    if (gauges.size() != config.gauges.size())
+        throw BenchError("render_window: " + std::to_string(gauges.size()) + " gauges for " +
+                         std::to_string(config.gauges.size()) + " placements");
+    Fonts& fonts = Fonts::get();
+    scale = std::clamp(scale, 1, 8);
+    const int longest = std::max({config.width, config.height, 1});
+    const double unit = std::min(double(scale), double(WINDOW_MAX_PIXELS) / longest);
+    auto px = [unit](int units) { return int(std::lround(units * unit)); };
+    Image window(std::max(1, px(config.width)), std::max(1, px(config.height)), PANEL_COLOUR);
+    for (size_t i = 0; i < gauges.size(); ++i) {
+        const PanelPlacement& p = config.gauges[i];
+        const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));
+        if (const panelhost::Gauge* gauge = gauges[i]) {
+            const panelhost::Bitmap& face = gauge->bitmap(gauge->face()->header.resource_id);
+            const int h = std::max(1, p.height ? px(p.height) : int(std::lround(double(w) * face.height / face.width)));
+            // Drawn at the first whole scale at least as large as its place, then brought down to it.
+            const int drawn =
+                std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);
+            window.paste(resized(render_gauge(*gauge, drawn), w, h), x, y);
+        } else {
+            const int h = std::max(1, p.height ? px(p.height) : w);
+            const int edge = std::max(1, int(unit + 0.5));
+            window.fill(x, y, w, h, BOX_EDGE);
+            window.fill(x + edge, y + edge, w - 2 * edge, h - 2 * edge, BOX_COLOUR);
+            if (fonts.label)
+                draw_text(window, p.file + "!" + p.gauge, Box{x + edge, y + edge, w - 2 * edge, h - 2 * edge},
+                          std::min(h / 3, int(11 * unit)), LABEL_COLOUR, {fonts.label});
+        }
+    }
+    return window;
+}
+
+Image image_of(const panelhost::Bitmap& bitmap) {
+    Image image(bitmap.width, bitmap.height, 0);
+    draw_bitmap(image, bitmap, 0, 0, 1);
+    return image;
+}
+
+std::string encode_png(const Image& image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.width);
+    png.height = png_uint_32(image.height);
+    png.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&png, nullptr, &size, 0, image.rgb.data(), 0, nullptr))
+        throw BenchError(std::string("cannot encode a picture as PNG: ") + png.message);
+    std::string bytes(size, '\0');
+    if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.rgb.data(), 0, nullptr))
+        throw BenchError(std::string("cannot encode a picture as PNG: ") + png.message);
+    bytes.resize(size);
+    return bytes;
 }
 
 void write_png(const Image& image, const std::string& path) {

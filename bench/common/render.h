@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/panel_config.h"
 #include "host/host.h"
 
 namespace bench {
@@ -25,7 +26,13 @@ struct Image {
     void fill(int x, int y, int w, int h, uint32_t colour_rgb);
     // Mixes `colour_rgb` over the pixel by `alpha` (0..255); outside the image does nothing.
     void blend(int x, int y, uint32_t colour_rgb, int alpha);
+    // Copies `picture` with its top left corner at x, y; what falls outside is cut off.
+    void paste(const Image& picture, int x, int y);
 };
+
+// `picture` resized to w x h (each at least 1), every new pixel the mean of
+// the old pixels it covers.
+Image resized(const Image& picture, int w, int h);
 
 // True when this build can draw (the Windows build cannot).
 bool rendering_available();
@@ -41,6 +48,23 @@ struct PanelEntry {
 // Gauges side by side on a dark panel, each named beneath.
 Image render_panel(const std::vector<PanelEntry>& gauges, int scale = 1);
 
+// The longest side of a window picture in pixels: a window in large units
+// is drawn with fewer than `scale` pixels to a unit.
+inline constexpr int WINDOW_MAX_PIXELS = 4096;
+
+// A panel configuration's window: `scale` pixels to a window unit (fewer
+// when the window would be larger than WINDOW_MAX_PIXELS), each gauge of
+// `gauges` (by placement, in config.gauges order) drawn as render_gauge
+// draws it, scaled to its place; a null entry is another file's gauge,
+// drawn as an empty box labelled FILE!GAUGE (square when its line gives no
+// height). What lies outside the window is cut off.
+Image render_window(const PanelConfig& config, const std::vector<const panelhost::Gauge*>& gauges, int scale = 1);
+
+// A bitmap as the module ships it, pixel for pixel.
+Image image_of(const panelhost::Bitmap& bitmap);
+// The bytes of a PNG file of the image; throws BenchError on failure.
+std::string encode_png(const Image& image);
+
 // Writes a PNG under a temporary name and renames it into place, so that a
 // file of that name is always a whole picture. Creates missing folders.
 // Throws BenchError naming the file on failure.
@@ -48,5 +72,9 @@ void write_png(const Image& image, const std::string& path);
 
 // The font files the read-outs and labels are drawn with (for messages and the README).
 std::string font_description();
+// The seven-segment font file of the read-outs (PANELBENCH_FONT, or DSEG7 from
+// fonts-dseg), and the file of the glyphs it lacks, such as '+'.
+std::string readout_font_path();
+std::string readout_fallback_font_path();
 
 }  // namespace bench

@@ -3,20 +3,23 @@
 // snapshots, checks the expectations.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "bench/common/script.h"
+#include "bench/common/simulation.h"
 
 namespace bench {
 
-struct RunOptions {
-    std::string module_path;
-    std::string sound_path;       // empty: the stand-in beside the module
-    std::string bitmap_folder;    // empty: "bitmaps" beside the native module
+struct RunOptions : ModuleOptions {
     std::string out_dir = "out";  // snapshots are written under it
     bool snapshots = true;        // false: snapshot lines are passed over, and said so
     int scale = 2;                // screen pixels to a face pixel in snapshots
+    // A panel configuration: its gauges of this module are placed before the
+    // script's first line, and `snapshot FILE panel` draws its window as laid
+    // out. Parse the script with the same configuration.
+    std::optional<PanelConfig> panel;
 };
 
 enum RunResult {

@@ -53,7 +53,14 @@ struct PlacedName {
 
 class Parser {
 public:
-    explicit Parser(const std::string& file) : file_(file) {}
+    Parser(const std::string& file, const PanelConfig* panel) : file_(file), panel_(panel) {
+        if (!panel) return;
+        for (const PanelPlacement& p : panel->gauges)
+            if (p.ours()) {
+                placed_[p.name] = {p.gauge, face_of(p.gauge)};
+                placed_line_[p.name] = 0;
+            }
+    }
 
     Command parse(const std::vector<Word>& words, int line, const std::string& source) {
         line_ = line;
@@ -76,9 +83,20 @@ public:
                 end(4);
             }
             if (c.gauge == "panel") fail("\"panel\" names the whole panel; give the gauge another name");
-            if (placed_.count(c.gauge))
-                fail("\"" + c.gauge + "\" is already on the panel (line " + std::to_string(placed_line_[c.gauge]) +
+            auto found = placed_.find(c.gauge);
+            if (found != placed_.end() && placed_line_[c.gauge] == 0 && words.size() == 2 &&
+                found->second.gauge_name == c.gauge_name) {
+                // Placed by the panel configuration: this line takes it as it is.
+                c.on_panel = true;
+                placed_line_[c.gauge] = line;
+                return c;
+            }
+            if (found != placed_.end()) {
+                const int first = placed_line_[c.gauge];
+                fail("\"" + c.gauge + "\" is already on the panel (" +
+                     (first ? "line " + std::to_string(first) : "placed by " + panel_->source) +
                      "); place another with `place " + c.gauge_name + " as NAME`");
+            }
             placed_[c.gauge] = {c.gauge_name, c.face};
             placed_line_[c.gauge] = line;
         } else if (verb == "set") {
@@ -127,7 +145,7 @@ public:
                 if (words[2].text != "panel") gauge(c, 2);
                 end(3);
             }
-            if (placed_.empty()) fail("nothing is on the panel yet to take a snapshot of");
+            if (placed_.empty() && !panel_) fail("nothing is on the panel yet to take a snapshot of");
         } else if (verb == "sound") {
             c.op = Op::SoundNext;
             if (word(1, "`next`") != "next") fail("expected `sound next load|play RESULT`");
@@ -298,6 +316,7 @@ private:
     }
 
     std::string file_;
+    const PanelConfig* panel_;
     int line_ = 0;
     const std::vector<Word>* words_ = nullptr;
     std::map<std::string, PlacedName> placed_;
@@ -306,9 +325,9 @@ private:
 
 }  // namespace
 
-Script parse_script(const std::string& text, const std::string& file) {
+Script parse_script(const std::string& text, const std::string& file, const PanelConfig* panel) {
     Script script{.file = file};
-    Parser parser(file);
+    Parser parser(file, panel);
     std::istringstream lines(text);
     int number = 0;
     for (std::string line; std::getline(lines, line);) {
@@ -334,7 +353,7 @@ Script parse_script(const std::string& text, const std::string& file) {
     return script;
 }
 
-Script load_script(const std::string& path) {
+Script load_script(const std::string& path, const PanelConfig* panel) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) throw BenchError(path + ": is a folder, not a script file");
     std::ifstream in(path, std::ios::binary);
@@ -342,7 +361,7 @@ Script load_script(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw BenchError(path + ": cannot read the script file");
-    return parse_script(text.str(), path);
+    return parse_script(text.str(), path, panel);
 }
 
 }  // namespace bench

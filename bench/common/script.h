@@ -16,6 +16,11 @@
 //   note TEXT                        printed in the timeline
 //
 // The whole script is read and checked before anything runs.
+//
+// Run with a panel configuration, the configuration's gauges are on the
+// panel before the first line, by the names the configuration gives them;
+// a plain `place GAUGE` of one of them takes that gauge as it is, so that a
+// script written for the bare bench runs on a laid-out panel too.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +29,7 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/panel_config.h"
 
 namespace bench {
 
@@ -57,6 +63,7 @@ struct Command {
     std::string gauge;       // the placed gauge's name on the panel (or "panel" for snapshots)
     std::string gauge_name;  // place: the module's gauge name
     const Face* face = nullptr;
+    bool on_panel = false;   // place: the panel configuration has placed this gauge already
 
     int control = -1;  // click: index into face->controls, or -1 for a point
     int x = 0, y = 0;  // click at a point
@@ -87,10 +94,11 @@ struct Script {
     std::vector<Command> commands;
 };
 
-// Parses and checks a whole script; throws BenchError naming file and line.
-Script parse_script(const std::string& text, const std::string& file);
+// Parses and checks a whole script, with the gauges of `panel` (if any)
+// already on the panel; throws BenchError naming file and line.
+Script parse_script(const std::string& text, const std::string& file, const PanelConfig* panel = nullptr);
 // Reads and parses a script file; throws BenchError for a missing file too.
-Script load_script(const std::string& path);
+Script load_script(const std::string& path, const PanelConfig* panel = nullptr);
 
 struct Word {
     std::string text;

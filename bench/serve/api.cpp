@@ -1,0 +1,234 @@
+#include "bench/serve/api.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "bench/common/render.h"
+#include "bench/serve/page_assets.h"
+#include "bench/serve/simulation_thread.h"
+
+namespace serve {
+
+using nlohmann::json;
+
+namespace {
+
+// The most cycles one step request runs: a simulated minute.
+constexpr int MOST_STEP_CYCLES = 18 * 60;
+
+// An answer of one line: control characters shown as '?', and no longer than a line should be.
+Response message(int status, const std::string& text) {
+    Response r{.status = status};
+    for (char c : text.substr(0, 600)) r.body += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    r.body += '\n';
+    return r;
+}
+
+Response json_answer(std::string body) {
+    return Response{.content_type = "application/json", .body = std::move(body)};
+}
+
+Response ok() { return json_answer("{\"ok\":true}"); }
+
+// A request's word as quoted in a message: short, one line.
+std::string shown(std::string_view text) {
+    std::string out(text.substr(0, 60));
+    if (text.size() > 60) out += "...";
+    return out;
+}
+
+json body_object(const Request& r) {
+    json body = json::parse(r.body, nullptr, false);
+    if (body.is_discarded() || !body.is_object())
+        throw RequestError(400, "the body must be a JSON object, as in {\"gauge\":\"autopilot\",\"x\":10,\"y\":20}");
+    return body;
+}
+
+const json& field(const json& body, const char* name) {
+    auto found = body.find(name);
+    if (found == body.end()) throw RequestError(400, std::string("the body lacks \"") + name + "\"");
+    return *found;
+}
+
+double number_field(const json& body, const char* name) {
+    const json& value = field(body, name);
+    if (!value.is_number()) throw RequestError(400, std::string("\"") + name + "\" must be a number");
+    double number = value.get<double>();
+    if (!std::isfinite(number)) throw RequestError(400, std::string("\"") + name + "\" must be a finite number");
+    return number;
+}
+
+int integer_field(const json& body, const char* name, int low, int high) {
+    double number = number_field(body, name);
+    if (number != std::floor(number) || number < low || number > high)
+        throw RequestError(400, std::string("\"") + name + "\" must be a whole number from " + std::to_string(low) +
+                                    " to " + std::to_string(high));
+    return int(number);
+}
+
+std::string string_field(const json& body, const char* name) {
+    const json& value = field(body, name);
+    if (!value.is_string()) throw RequestError(400, std::string("\"") + name + "\" must be a text");
+    return value.get<std::string>();
+}
+
+bool bool_field(const json& body, const char* name) {
+    const json& value = field(body, name);
+    if (!value.is_boolean()) throw RequestError(400, std::string("\"") + name + "\" must be true or false");
+    return value.get<bool>();
+}
+
+// The value of `name` in an undecoded query ("a=1&b=2"); "" when absent.
+std::string query_value(std::string_view query, std::string_view name) {
+    while (!query.empty()) {
+        size_t amp = query.find('&');
+        std::string_view pair = query.substr(0, amp);
+        size_t equals = pair.find('=');
+        if (pair.substr(0, equals) == name) return std::string(equals == std::string_view::npos ? "" : pair.substr(equals + 1));
+        if (amp == std::string_view::npos) break;
+        query.remove_prefix(amp + 1);
+    }
+    return "";
+}
+
+bool whole_number(std::string_view text, int64_t& out) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+Response font(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return message(404, "the read-out font " + path + " is not installed (Debian package fonts-dseg)");
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    Response r{.content_type = "font/ttf", .body = bytes.str()};
+    r.headers.emplace_back("Cache-Control", "max-age=3600");
+    return r;
+}
+
+Response get(SimulationThread& sim, const Request& r) {
+    const std::string& path = r.path;
+    if (const Asset* asset = find_asset(path))
+        return Response{.content_type = std::string(asset->content_type), .body = std::string(asset->body)};
+    if (path == "/fonts/dseg7.ttf") return font(bench::readout_font_path());
+    if (path == "/fonts/dseg14.ttf") return font(bench::readout_fallback_font_path());
+    if (path == "/api/panel") return json_answer(sim.call([](Session& s) { return s.panel_json(); }));
+    if (path == "/api/state") {
+        int64_t since = 0;
+        std::string text = query_value(r.query, "since");
+        if (!text.empty() && (!whole_number(text, since) || since < 0))
+            throw RequestError(400, "since=\"" + shown(text) + "\" must be a timeline line number, 0 or more");
+        return json_answer(sim.call([since](Session& s) { return s.state_json(since); }));
+    }
+    if (path == "/api/session.pbs") {
+        Response answer{.body = sim.call([](Session& s) { return s.script(); })};
+        answer.headers.emplace_back("Content-Disposition", "attachment; filename=\"session.pbs\"");
+        return answer;
+    }
+    const std::string_view bitmaps = "/api/bitmap/";
+    if (path.starts_with(bitmaps) && path.ends_with(".png")) {
+        std::string_view digits = std::string_view(path).substr(bitmaps.size());
+        digits.remove_suffix(4);
+        int64_t id = 0;
+        if (!whole_number(digits, id) || id < 0 || id > INT32_MAX)
+            throw RequestError(404, "no bitmap \"" + shown(digits) + "\": bitmaps are named by number, as in 5120.png");
+        Response answer{.content_type = "image/png",
+                        .body = sim.call([id](Session& s) { return s.bitmap_png(int32_t(id)); })};
+        answer.headers.emplace_back("Cache-Control", "max-age=3600");
+        return answer;
+    }
+    throw RequestError(404, "nothing at " + shown(path));
+}
+
+Response post(SimulationThread& sim, const Request& r) {
+    const std::string& path = r.path;
+    if (path == "/api/click") {
+        json body = body_object(r);
+        std::string gauge = string_field(body, "gauge");
+        int x = integer_field(body, "x", -100000, 100000), y = integer_field(body, "y", -100000, 100000);
+        sim.call([gauge, x, y](Session& s) { s.click(gauge, x, y); return 0; });
+        return ok();
+    }
+    if (path == "/api/set") {
+        json body = body_object(r);
+        std::string token = string_field(body, "token");
+        double value = number_field(body, "value");
+        if (std::fabs(value) > 1e9) throw RequestError(400, "\"value\" must lie within plus or minus 1e9");
+        sim.call([token, value](Session& s) { s.set(token, value); return 0; });
+        return ok();
+    }
+    if (path == "/api/pause") {
+        bool paused = bool_field(body_object(r), "paused");
+        sim.call([paused](Session& s) { s.paused = paused; return 0; });
+        return ok();
+    }
+    if (path == "/api/step") {
+        int cycles = integer_field(body_object(r), "cycles", 1, MOST_STEP_CYCLES);
+        sim.call([cycles](Session& s) {
+            if (!s.paused) throw RequestError(409, "the panel is running; pause it before stepping");
+            for (int i = 0; i < cycles; ++i) s.cycle();
+            return 0;
+        });
+        return ok();
+    }
+    if (path == "/api/speed") {
+        int speed = integer_field(body_object(r), "speed", 1, 16);
+        if (!valid_speed(speed)) throw RequestError(400, "\"speed\" must be 1, 4 or 16");
+        sim.call([speed](Session& s) { s.speed = speed; return 0; });
+        return ok();
+    }
+    if (path == "/api/reset") {
+        body_object(r);
+        if (!sim.options().allow_reset) throw RequestError(403, "this server does not start new sessions");
+        sim.restart();
+        return ok();
+    }
+    throw RequestError(404, "nothing to post to at " + shown(path));
+}
+
+bool is_get_path(const std::string& path) {
+    return find_asset(path) || path.starts_with("/fonts/") || path == "/api/panel" || path == "/api/state" ||
+           path == "/api/session.pbs" || path.starts_with("/api/bitmap/");
+}
+
+bool is_post_path(const std::string& path) {
+    return path == "/api/click" || path == "/api/set" || path == "/api/pause" || path == "/api/step" ||
+           path == "/api/speed" || path == "/api/reset";
+}
+
+}  // namespace
+
+Response handle(SimulationThread& simulation, const Request& request) {
+    try {
+        if (request.body.size() > MAX_BODY)
+            return message(413, "the body is " + std::to_string(request.body.size()) + " bytes; at most " +
+                                    std::to_string(MAX_BODY) + " are taken");
+        if (request.method == "GET" || request.method == "HEAD") {
+            if (is_post_path(request.path)) {
+                Response r = message(405, request.path + " takes POST");
+                r.headers.emplace_back("Allow", "POST");
+                return r;
+            }
+            return get(simulation, request);
+        }
+        if (request.method == "POST") {
+            if (is_get_path(request.path)) {
+                Response r = message(405, shown(request.path) + " takes GET");
+                r.headers.emplace_back("Allow", "GET");
+                return r;
+            }
+            return post(simulation, request);
+        }
+        return message(405, "method " + shown(request.method) + " is not served here (GET and POST are)");
+    } catch (const RequestError& e) {
+        return message(e.status, e.what());
+    } catch (const std::exception& e) {
+        return message(500, std::string("the request failed: ") + e.what());
+    }
+}
+
+}  // namespace serve

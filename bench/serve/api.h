@@ -1,0 +1,48 @@
+// The server's requests and answers, without sockets: a function from
+// method, path, query and body to status and body. The HTTP server only
+// adapts it; the tests and the fuzz target call it directly.
+//
+//   GET  /, /panel.js, /panel.css     the page
+//   GET  /fonts/dseg7.ttf, /fonts/dseg14.ttf   the read-outs' seven-segment face
+//   GET  /api/panel                   layout, faces, lamps, read-out boxes, controls (JSON)
+//   GET  /api/bitmap/ID.png           a bitmap the gauges show
+//   GET  /api/state?since=N           time, lamps, read-outs, tokens, chimes, timeline from line N (JSON)
+//   POST /api/click  {"gauge":NAME,"x":X,"y":Y}     a left click at a face point
+//   POST /api/set    {"token":NAME,"value":V}       set a token the module reads
+//   POST /api/pause  {"paused":true|false}
+//   POST /api/step   {"cycles":N}                   panel cycles while paused
+//   POST /api/speed  {"speed":1|4|16}
+//   POST /api/reset  {}                             a new session
+//   GET  /api/session.pbs             the session as a scenario script
+//
+// Bad input gets a 4xx answer whose body is one line saying what is wrong.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace serve {
+
+class SimulationThread;
+
+struct Request {
+    std::string method;
+    std::string path;
+    std::string query;  // after the '?', undecoded
+    std::string body;
+};
+
+struct Response {
+    int status = 200;
+    std::string content_type = "text/plain; charset=utf-8";
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// The largest request body taken.
+constexpr size_t MAX_BODY = 16 * 1024;
+
+Response handle(SimulationThread& simulation, const Request& request);
+
+}  // namespace serve

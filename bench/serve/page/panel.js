@@ -1,0 +1,351 @@
+// The panel bench's page: draws the panel on a canvas from the module's own
+// bitmaps (fetched once) and a compact state the server streams (lamps,
+// read-out texts, token values, the timeline); sends clicks, settings and
+// time controls back. Everything it knows is in `window.bench`, so that a
+// person (or a test) can look at the page's own state from the console.
+'use strict';
+
+const POLL_MS = 55;  // about one panel cycle
+const TIMELINE_LINES_KEPT = 3000;
+
+const bench = {
+  panel: null,      // layout and faces, from /api/panel
+  state: null,      // the latest state, from /api/state
+  images: {},       // bitmap id -> loaded image
+  scale: 1,         // canvas pixels per window unit
+  next: 0,          // the next timeline line to ask for
+  timeline: [],     // lines shown
+  chimesHeard: null,
+  ready: false,     // the first state has been drawn
+  requests: 0,      // requests in flight that change the session
+
+  gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
+  // Is the lamp of that legend on that gauge lit?
+  lamp(gauge, legend) {
+    const i = this.gauge(gauge);
+    if (i < 0 || !this.state) return undefined;
+    const j = this.panel.gauges[i].lamps.findIndex(l => l.legend === legend);
+    return j < 0 ? undefined : this.state.gauges[i].lamps[j] === '1';
+  },
+  // The text of that read-out on that gauge.
+  text(gauge, readout) {
+    const i = this.gauge(gauge);
+    if (i < 0 || !this.state) return undefined;
+    const j = this.panel.gauges[i].texts.findIndex(t => t.readout === readout);
+    return j < 0 ? undefined : this.state.gauges[i].texts[j];
+  },
+  // Where the centre of a named control lies on the canvas, in CSS pixels from its top left.
+  pointOf(gauge, control) {
+    const g = this.panel.gauges[this.gauge(gauge)];
+    const c = g && g.controls.find(c => c.name === control);
+    if (!c) return undefined;
+    const fx = c.x + c.width / 2, fy = c.y + c.height / 2;
+    return { x: (g.x + fx * g.width / g.face.width) * this.scale, y: (g.y + fy * g.height / g.face.height) * this.scale };
+  },
+};
+window.bench = bench;
+
+const canvas = document.getElementById('panel');
+const context = canvas.getContext('2d');
+const $ = id => document.getElementById(id);
+
+function showStatus(text) { $('status').textContent = text; }
+
+// Sends a request; a refusal's one-line message is shown in the page.
+async function call(path, body) {
+  const options = body === undefined ? {} :
+    { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) };
+  const response = await fetch(path, options);
+  const text = await response.text();
+  if (!response.ok) {
+    showStatus(text.trim());
+    throw new Error(text.trim());
+  }
+  return text;
+}
+
+// A change to the session: sent, then the state fetched at once.
+async function act(path, body) {
+  unlockSound();  // every change comes from a person's gesture, which lets the page make sound
+  bench.requests++;
+  try {
+    await call(path, body);
+    showStatus('');
+  } catch (e) {
+    // shown by call()
+  } finally {
+    bench.requests--;
+  }
+  await poll();
+}
+
+function loadImage(id) {
+  return new Promise((resolve, reject) => {
+    const image = new Image();
+    image.onload = () => resolve(image);
+    image.onerror = () => reject(new Error('bitmap ' + id + ' did not load'));
+    image.src = '/api/bitmap/' + id + '.png';
+  });
+}
+
+async function load() {
+  bench.panel = JSON.parse(await call('/api/panel'));
+  const ids = new Set();
+  for (const g of bench.panel.gauges) {
+    ids.add(g.face.bitmap);
+    for (const l of g.lamps) ids.add(l.bitmap);
+  }
+  await Promise.all([...ids].map(async id => { bench.images[id] = await loadImage(id); }));
+  await Promise.all([document.fonts.load('20px DSEG7'), document.fonts.load('20px DSEG14')]).catch(() => {});
+  $('source').textContent = bench.panel.source + ' [' + bench.panel.section + ']';
+  fit();
+  window.addEventListener('resize', () => { fit(); draw(); });
+}
+
+// Scales the panel to the width at hand (never below half size, never above three times).
+function fit() {
+  const room = $('panel-area').clientWidth || 800;
+  bench.scale = Math.min(3, Math.max(0.5, room / bench.panel.width));
+  canvas.style.width = Math.round(bench.panel.width * bench.scale) + 'px';
+  canvas.style.height = Math.round(bench.panel.height * bench.scale) + 'px';
+  const ratio = window.devicePixelRatio || 1;
+  canvas.width = Math.round(bench.panel.width * bench.scale * ratio);
+  canvas.height = Math.round(bench.panel.height * bench.scale * ratio);
+}
+
+function draw() {
+  const panel = bench.panel, state = bench.state;
+  if (!panel) return;
+  const ratio = canvas.width / panel.width;
+  context.setTransform(1, 0, 0, 1, 0, 0);
+  context.imageSmoothingEnabled = false;
+  context.fillStyle = '#2a2a2a';
+  context.fillRect(0, 0, canvas.width, canvas.height);
+  context.setTransform(ratio, 0, 0, ratio, 0, 0);
+  // Gauges of other files: labelled empty boxes.
+  for (const b of panel.boxes) {
+    const height = b.height || b.width;  // square when the line gives no height
+    context.strokeStyle = '#777';
+    context.lineWidth = 1 / ratio;
+    context.setLineDash([4 / ratio, 3 / ratio]);
+    context.strokeRect(b.x, b.y, b.width, height);
+    context.setLineDash([]);
+    context.fillStyle = '#999';
+    context.font = Math.max(6, Math.min(14, height / 4)) + 'px sans-serif';
+    context.textAlign = 'center';
+    context.textBaseline = 'middle';
+    context.fillText(b.label, b.x + b.width / 2, b.y + height / 2, b.width - 4);
+  }
+  panel.gauges.forEach((g, i) => {
+    context.save();
+    context.translate(g.x, g.y);
+    context.scale(g.width / g.face.width, g.height / g.face.height);
+    context.drawImage(bench.images[g.face.bitmap], 0, 0);
+    const shown = state && state.gauges[i];
+    if (shown) {
+      g.lamps.forEach((l, j) => { if (shown.lamps[j] === '1') context.drawImage(bench.images[l.bitmap], l.x, l.y); });
+      g.texts.forEach((t, j) => drawText(t, shown.texts[j]));
+    }
+    context.restore();
+    if (panel.labels) {
+      context.fillStyle = '#c8c8c8';
+      context.font = '11px sans-serif';
+      context.textAlign = 'center';
+      context.textBaseline = 'top';
+      context.fillText(g.name, g.x + g.width / 2, g.y + g.height + 4, g.width);
+    }
+  });
+}
+
+// The height of an '8' in the read-out face, per pixel of font size.
+let inkRatio = null;
+function inkPerPixel() {
+  if (inkRatio === null) {
+    context.save();
+    context.font = '100px DSEG7, DSEG14, monospace';
+    const m = context.measureText('8');
+    context.restore();
+    const ink = (m.actualBoundingBoxAscent + m.actualBoundingBoxDescent) / 100;
+    inkRatio = ink > 0.2 ? ink : 0.7;
+  }
+  return inkRatio;
+}
+
+// A read-out: its box in the background colour, the text centred in the text colour.
+function drawText(box, text) {
+  context.fillStyle = box.background;
+  context.fillRect(box.x, box.y, box.width, box.height);
+  if (!text) return;
+  context.save();
+  context.beginPath();
+  context.rect(box.x, box.y, box.width, box.height);
+  context.clip();
+  // As in the bench's pictures: the ink of an '8' fills the box less a margin above and below.
+  const margin = Math.max(1, Math.round(box.height * 0.15));
+  let size = Math.max(4, (box.height - 2 * margin) / inkPerPixel());
+  context.font = size + 'px DSEG7, DSEG14, monospace';
+  const width = context.measureText(text).width;
+  if (width > box.width - 2) {
+    size *= (box.width - 2) / width;
+    context.font = size + 'px DSEG7, DSEG14, monospace';
+  }
+  context.fillStyle = box.colour;
+  context.textAlign = 'center';
+  context.textBaseline = 'middle';
+  context.fillText(text, box.x + box.width / 2, box.y + box.height / 2 + 1);
+  context.restore();
+}
+
+// The gauge and face point under a canvas point (CSS pixels), if any.
+function facePoint(event) {
+  const rect = canvas.getBoundingClientRect();
+  const px = (event.clientX - rect.left) / bench.scale, py = (event.clientY - rect.top) / bench.scale;
+  for (const g of bench.panel.gauges) {
+    if (px < g.x || py < g.y || px >= g.x + g.width || py >= g.y + g.height) continue;
+    const x = Math.floor((px - g.x) * g.face.width / g.width), y = Math.floor((py - g.y) * g.face.height / g.height);
+    const control = g.controls.find(c => x >= c.x && y >= c.y && x < c.x + c.width && y < c.y + c.height);
+    return { gauge: g, x, y, control };
+  }
+  return null;
+}
+
+canvas.addEventListener('mousemove', event => {
+  if (!bench.panel) return;
+  const at = facePoint(event);
+  const name = at ? at.gauge.name + (at.control ? ' ' + at.control.name : '') : '';
+  canvas.title = name;
+  canvas.style.cursor = at && at.control ? 'pointer' : 'default';
+  $('pointer').textContent = name;
+});
+
+canvas.addEventListener('click', event => {
+  if (!bench.panel) return;
+  const at = facePoint(event);
+  if (at) act('/api/click', { gauge: at.gauge.name, x: at.x, y: at.y });
+});
+
+// The chime: a two-tone bell the page makes itself. Browsers allow sound only
+// after a person has used the page; until then (or with sound blocked) it stays silent.
+let audio = null;
+function unlockSound() {
+  try {
+    if (!audio) audio = new (window.AudioContext || window.webkitAudioContext)();
+    if (audio.state === 'suspended') audio.resume();
+  } catch (e) {
+    audio = null;
+  }
+}
+
+function chime() {
+  if (!audio || !$('sound').checked || audio.state !== 'running') return;
+  const start = audio.currentTime;
+  [[880, 0], [698.5, 0.32]].forEach(([frequency, delay]) => {
+    const tone = audio.createOscillator(), level = audio.createGain();
+    tone.type = 'sine';
+    tone.frequency.value = frequency;
+    level.gain.setValueAtTime(0.0001, start + delay);
+    level.gain.exponentialRampToValueAtTime(0.3, start + delay + 0.01);
+    level.gain.exponentialRampToValueAtTime(0.0001, start + delay + 0.9);
+    tone.connect(level).connect(audio.destination);
+    tone.start(start + delay);
+    tone.stop(start + delay + 1);
+  });
+}
+
+function number(value, digits) {
+  return value === null || value === undefined ? '-' : Number(value).toFixed(digits);
+}
+
+function showState(state) {
+  const t = state.tokens;
+  $('time').textContent = number(state.time, 2) + ' s' + (state.paused ? ' (paused)' : '') +
+    (state.speed > 1 ? ' x' + state.speed : '');
+  $('altitude').textContent = number(t.altitude, 0) + ' ft';
+  $('vs').textContent = number(state.vs_fpm, 0) + ' ft/min';
+  $('alt_ref').textContent = number(t.ap_alt_ref, 0) + ' ft';
+  $('vs_ref').textContent = number(t.ap_vs_ref, 0) + ' ft/min';
+  $('baro').textContent = number(t.baro, 2);
+  $('master').textContent = t.ap_master === 1 ? 'on' : 'off';
+  const modes = [['VS', 'ap_vs'], ['ALT', 'ap_alt'], ['HDG', 'ap_hdg'], ['NAV', 'ap_nav'], ['APR', 'ap_apr'],
+    ['REV', 'ap_rev'], ['GS', 'ap_gs'], ['FD', 'ap_fd'], ['GPSS', 'ap_gpss']];
+  $('modes').innerHTML = modes.map(([label, token]) =>
+    '<span class="mode' + (t[token] === 1 ? ' on' : '') + '">' + label + '</span>').join('');
+  $('chimes').textContent = state.chimes + (state.engaged ? ', vertical mode engaged' : '');
+  $('pause').textContent = state.paused ? 'Run' : 'Pause';
+  $('step').disabled = !state.paused;
+  for (const b of document.querySelectorAll('#speeds button'))
+    b.classList.toggle('chosen', Number(b.dataset.speed) === state.speed);
+  if (bench.chimesHeard !== null && state.chimes > bench.chimesHeard) chime();
+  bench.chimesHeard = state.chimes;
+}
+
+function addTimeline(timeline) {
+  if (timeline.from > bench.next) bench.timeline.push('   ... ' + (timeline.from - bench.next) + ' lines not shown');
+  bench.timeline.push(...timeline.lines);
+  bench.next = timeline.next;
+  if (!timeline.lines.length) return;
+  if (bench.timeline.length > TIMELINE_LINES_KEPT) bench.timeline.splice(0, bench.timeline.length - TIMELINE_LINES_KEPT);
+  const view = $('timeline');
+  const atEnd = view.scrollTop + view.clientHeight >= view.scrollHeight - 4;
+  view.textContent = bench.timeline.join('\n');
+  if (atEnd) view.scrollTop = view.scrollHeight;
+}
+
+let polling = null;
+async function poll() {
+  if (polling) return polling;
+  polling = (async () => {
+    try {
+      const state = JSON.parse(await call('/api/state?since=' + bench.next));
+      bench.state = state;
+      showState(state);
+      addTimeline(state.timeline);
+      draw();
+      bench.ready = true;
+    } catch (e) {
+      showStatus('the server does not answer: ' + e.message);
+    } finally {
+      polling = null;
+    }
+  })();
+  return polling;
+}
+
+async function pollForever() {
+  await poll();
+  setTimeout(pollForever, POLL_MS);
+}
+
+function wire() {
+  for (const form of document.querySelectorAll('form.setting')) {
+    form.addEventListener('submit', event => {
+      event.preventDefault();
+      let value = Number(form.querySelector('input').value);
+      if (form.dataset.unit === 'fpm') value *= bench.panel.vs_units_per_fpm;
+      act('/api/set', { token: form.dataset.token, value });
+    });
+  }
+  $('master-on').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 1 }));
+  $('master-off').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 0 }));
+  $('pause').addEventListener('click', () => act('/api/pause', { paused: !(bench.state && bench.state.paused) }));
+  $('step').addEventListener('click', () => act('/api/step', { cycles: 1 }));
+  for (const b of document.querySelectorAll('#speeds button'))
+    b.addEventListener('click', () => act('/api/speed', { speed: Number(b.dataset.speed) }));
+  $('reset').addEventListener('click', async () => {
+    bench.timeline = [];
+    bench.next = 0;
+    bench.chimesHeard = null;
+    $('timeline').textContent = '';
+    await act('/api/reset', {});
+  });
+}
+
+(async () => {
+  try {
+    wire();
+    await load();
+    await pollForever();
+  } catch (e) {
+    showStatus('the page could not start: ' + e.message);
+  }
+})();

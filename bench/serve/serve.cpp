@@ -1,0 +1,94 @@
+#include "bench/serve/serve.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "bench/common/script.h"
+#include "bench/serve/http_server.h"
+#include "bench/serve/simulation_thread.h"
+
+namespace serve {
+
+namespace {
+
+struct Arguments {
+    ServeOptions options;
+    int port = 8022;
+    std::string panel_file;
+};
+
+Arguments parse_arguments(const std::vector<std::string>& args, const std::string& default_module) {
+    Arguments a;
+    a.options.module.module_path = default_module;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
+            return args[++i];
+        };
+        if (arg == "--port") {
+            const std::string& text = value();
+            char* end = nullptr;
+            long port = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end || port < 0 || port > 65535)
+                throw bench::BenchError("--port takes a port number from 0 to 65535 (0: any free port)");
+            a.port = int(port);
+        } else if (arg == "--module") {
+            a.options.module.module_path = value();
+        } else if (arg == "--sound") {
+            a.options.module.sound_path = value();
+        } else if (arg == "--bitmaps") {
+            a.options.module.bitmap_folder = value();
+        } else if (arg == "--paused") {
+            a.options.start_paused = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw bench::BenchError("unknown option " + arg);
+        } else if (a.panel_file.empty()) {
+            a.panel_file = arg;
+        } else {
+            throw bench::BenchError("serve takes one panel configuration file");
+        }
+    }
+    if (!a.panel_file.empty()) a.options.panel = bench::read_panel_config(a.panel_file);
+    return a;
+}
+
+}  // namespace
+
+int serve_command(const std::vector<std::string>& args, const std::string& default_module) {
+    Arguments a = parse_arguments(args, default_module);
+
+    // Ctrl-C and termination are taken by one thread that stops the server,
+    // so that every other thread runs undisturbed and the module is unloaded
+    // in order.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+    SimulationThread simulation(a.options);
+    HttpServer server(simulation);
+    const int port = server.bind(a.port);
+    std::cout << "panelbench serve: " << a.options.panel.source << " with " << a.options.module.module_path
+              << "\nopen http://" << HttpServer::HOST << ":" << port << "/ in a browser (Ctrl-C stops the server)"
+              << std::endl;
+
+    std::thread stopper([&server, stop_signals] {
+        int signal = 0;
+        sigwait(&stop_signals, &signal);
+        server.stop();
+    });
+    server.listen();
+    // Listening ends on a stop signal; should it end otherwise, the waiting thread is woken to end too.
+    pthread_kill(stopper.native_handle(), SIGTERM);
+    stopper.join();
+    std::cout << "panelbench serve: stopped" << std::endl;
+    return 0;
+}
+
+}  // namespace serve

@@ -1,0 +1,109 @@
+#include "bench/serve/simulation_thread.h"
+
+namespace serve {
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// After a stall (a slow machine, a debugger) the panel does not race to catch up.
+constexpr int MOST_CYCLES_AT_ONCE = 16;
+
+}  // namespace
+
+SimulationThread::SimulationThread(const ServeOptions& options) : options_(options) {
+    std::promise<void> started;
+    std::future<void> ready = started.get_future();
+    thread_ = std::thread([this, &started] { loop(started); });
+    try {
+        ready.get();
+    } catch (...) {
+        thread_.join();
+        throw;
+    }
+}
+
+SimulationThread::~SimulationThread() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+Session& SimulationThread::session() {
+    if (!session_) throw RequestError(503, "the module could not be loaded again; restart panelbench serve");
+    return *session_;
+}
+
+void SimulationThread::submit(std::function<void()> job) {
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(job));
+    }
+    wake_.notify_all();
+}
+
+void SimulationThread::restart() {
+    // The failure, if any, comes back as a message (see call()).
+    auto task = std::make_shared<std::packaged_task<std::string()>>([this]() -> std::string {
+        try {
+            session_.reset();  // the old host is gone before the new one loads the module
+            session_ = std::make_unique<Session>(options_);
+            return "";
+        } catch (const std::exception& e) {
+            return std::string("a new session could not start: ") + e.what();
+        }
+    });
+    std::future<std::string> result = task->get_future();
+    submit([task] { (*task)(); });
+    if (result.wait_for(TIMEOUT) != std::future_status::ready)
+        throw RequestError(503, "the simulation is not answering; try again");
+    if (std::string failure = result.get(); !failure.empty()) throw RequestError(500, failure);
+}
+
+Clock::duration SimulationThread::period() const {
+    const double speed = session_ ? std::max(1, session_->speed) : 1;
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(1.0 / (bench::Aircraft::CYCLES_PER_SECOND * speed)));
+}
+
+void SimulationThread::loop(std::promise<void>& started) {
+    try {
+        session_ = std::make_unique<Session>(options_);
+    } catch (...) {
+        started.set_exception(std::current_exception());
+        return;
+    }
+    started.set_value();
+    bool running = false;  // cycles are being timed
+    Clock::time_point next{};
+    for (;;) {
+        const bool ticking = session_ && !session_->paused;
+        if (ticking && !running) next = Clock::now() + period();
+        running = ticking;
+        std::deque<std::function<void()>> jobs;
+        {
+            std::unique_lock lock(mutex_);
+            auto woken = [this] { return stopping_ || !queue_.empty(); };
+            if (running)
+                wake_.wait_until(lock, next, woken);
+            else
+                wake_.wait(lock, woken);
+            if (stopping_) break;
+            jobs.swap(queue_);
+        }
+        for (auto& job : jobs) job();
+        if (!running || !session_ || session_->paused) continue;
+        const Clock::time_point now = Clock::now();
+        for (int done = 0; next <= now && done < MOST_CYCLES_AT_ONCE; ++done) {
+            session_->cycle();
+            next += period();
+        }
+        if (next <= now) next = now + period();
+    }
+    session_.reset();
+}
+
+}  // namespace serve

@@ -1,0 +1,91 @@
+// The simulation thread: the one thread that owns the session, and with it
+// the host and the module (which must only ever be called from one thread).
+// It runs panel cycles at 18 a simulated second, times the chosen speed,
+// while the session is not paused; between cycles it runs the work the
+// request handlers queue for it, and hands back each result.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "bench/serve/session.h"
+
+namespace serve {
+
+class SimulationThread {
+public:
+    // Starts the thread and the session on it; throws what the session's
+    // start threw (a module that cannot be loaded).
+    explicit SimulationThread(const ServeOptions& options);
+    // Stops the thread; the session ends with it, unloading the module.
+    ~SimulationThread();
+    SimulationThread(const SimulationThread&) = delete;
+    SimulationThread& operator=(const SimulationThread&) = delete;
+
+    // Runs `work` on the simulation thread between panel cycles and returns
+    // its result (RequestError when it refused, or failed). Gives up with
+    // RequestError 503 when the thread does not get to it in time. A refusal
+    // comes back as status and message, not as the exception object, which
+    // would then be shared by the two threads.
+    template <class Work>
+    auto call(Work work) -> decltype(work(std::declval<Session&>())) {
+        using Result = decltype(work(std::declval<Session&>()));
+        struct Outcome {
+            std::optional<Result> value;
+            int status = 0;
+            std::string message;
+        };
+        auto task = std::make_shared<std::packaged_task<Outcome()>>([this, work = std::move(work)]() mutable {
+            Outcome outcome;
+            try {
+                outcome.value.emplace(work(session()));
+            } catch (const RequestError& e) {
+                outcome.status = e.status;
+                outcome.message = e.what();
+            } catch (const std::exception& e) {
+                outcome.status = 500;
+                outcome.message = std::string("the simulation failed: ") + e.what();
+            }
+            return outcome;
+        });
+        std::future<Outcome> result = task->get_future();
+        submit([task] { (*task)(); });
+        if (result.wait_for(TIMEOUT) != std::future_status::ready)
+            throw RequestError(503, "the simulation is not answering; try again");
+        Outcome outcome = result.get();
+        if (outcome.status) throw RequestError(outcome.status, outcome.message);
+        return std::move(*outcome.value);
+    }
+
+    // Ends the session and starts a new one from the same options.
+    void restart();
+
+    const ServeOptions& options() const { return options_; }
+
+    static constexpr std::chrono::seconds TIMEOUT{10};
+
+private:
+    Session& session();
+    // The time between panel cycles at the session's speed.
+    std::chrono::steady_clock::duration period() const;
+    void submit(std::function<void()> job);
+    void loop(std::promise<void>& started);
+
+    ServeOptions options_;
+    std::unique_ptr<Session> session_;  // made, used and ended on the thread only
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace serve
