@@ -74,8 +74,10 @@ public:
                 aircraft_->apply(event);
             };
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
+            if (std::string trap = trap_calls(); !trap.empty()) throw BenchError(trap);
             for (index = 0; index < script_.commands.size(); ++index) {
                 execute(script_.commands[index]);
+                if (std::string trap = trap_calls(); !trap.empty()) throw Failed{trap};
                 host_->clear_logs();
             }
         } catch (const Failed& failed) {
@@ -117,6 +119,15 @@ private:
             if (line) out_ << ":" << line;
             out_ << " (after " << time << " s simulated; " << pictures << " before the failure)\n";
         }
+    }
+
+    // The PANELS words outside the nine services that the module called
+    // during the last step, one line each; empty when it called none.
+    std::string trap_calls() {
+        std::string out;
+        for (const panelhost::TrapCall& trap : host_->take_traps())
+            out.append(out.empty() ? "" : "\n").append(trap.text());
+        return out;
     }
 
     Placed& placed(const std::string& name) {
