@@ -12,6 +12,7 @@ packages=(
   wine wine32:i386
   doctest-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dseg
   clang libclang-rt-14-dev libbenchmark-dev
+  python3
 )
 
 say() { echo "install-deps: $*" >&2; }
