@@ -170,7 +170,8 @@ public:
     template <class Call>
     bool guarded(const CallSite& site, Call&& call) {
         using Plain = std::remove_reference_t<Call>;
-        return run_guarded(site, [](void* c) { (*static_cast<Plain*>(c))(); }, &call);
+        return run_guarded(site, [](void* c) { (*static_cast<Plain*>(c))(); },
+                           const_cast<void*>(static_cast<const void*>(&call)));
     }
     template <class Call>
     bool guarded(const char* what, Call&& call) {
