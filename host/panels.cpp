@@ -143,7 +143,12 @@ bool Host::run_guarded(const CallSite& site, void (*call)(void*), void* context)
     guard.outer = guard_;
     guard_ = &guard;
     if (setjmp(guard.jump) == 0) {
-        call(context);
+        try {
+            call(context);
+        } catch (...) {  // a host service threw through the module: this guard is gone
+            guard_ = guard.outer;
+            throw;
+        }
         guard_ = guard.outer;
         return true;
     }
