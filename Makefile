@@ -6,6 +6,7 @@
 #               to run while working (seconds)
 #   make run    installs what is missing, builds, runs the main job
 #   make bench  installs what is missing, builds, runs the module benchmark
+#   make release  installs what is missing, builds, writes the release zip
 # Deliverables go to dist/.
 
 NATIVE_BUILD := build/native
@@ -13,7 +14,7 @@ WIN32_BUILD  := build/win32
 DIST         := $(CURDIR)/dist
 JOBS         ?= $(shell nproc)
 
-.PHONY: all deps build native win32 test check run bench bench-run clean
+.PHONY: all deps build native win32 test check run bench bench-run release clean
 
 all: build
 
@@ -56,6 +57,10 @@ bench-run:
 	else \
 	  echo "bench: ./$(NATIVE_BUILD)/hardening/module_bench is missing (not built yet)"; exit 1; \
 	fi
+
+# The release zip: the gauge file, INSTALL.md, the gauges' pictures, SHA256SUMS.
+release: build
+	@scripts/release.sh
 
 clean:
 	rm -rf $(NATIVE_BUILD) $(WIN32_BUILD) dist

@@ -1,17 +1,11 @@
 #include "host/host.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace panelhost {
 
 namespace {
-Host* current = nullptr;
-
-Host& current_host() {
-    if (!current) throw HostError("the module called a PANELS operation with no host loaded");
-    return *current;
-}
-
 #if defined(_WIN32)
 const char* const SOUND_FILE = "FSSound.dll";
 #else
@@ -19,46 +13,7 @@ const char* const SOUND_FILE = "FSSound.so";
 #endif
 }  // namespace
 
-// The PANELS operations, called by the module.
-struct PanelsImpl {
-    static int32_t list_call(int slot, ELEMENT_HEADER* root, uint64_t argument) {
-        current_host().element_list_calls_.push_back({slot, root, argument});
-        return 0x100 + slot;  // distinct per operation, so forwarding can be checked
-    }
-    static int32_t MODULE_CALL query(ELEMENT_HEADER* root) { return list_call(0, root, 0); }
-    static int32_t MODULE_CALL install(ELEMENT_HEADER* root, void* handle) {
-        return list_call(1, root, reinterpret_cast<uintptr_t>(handle));
-    }
-    static int32_t MODULE_CALL initialize(ELEMENT_HEADER* root) { return list_call(2, root, 0); }
-    static int32_t MODULE_CALL update(ELEMENT_HEADER* root) { return list_call(3, root, 0); }
-    static int32_t MODULE_CALL generate(ELEMENT_HEADER* root, uint32_t phase) { return list_call(4, root, phase); }
-    static int32_t MODULE_CALL plot(ELEMENT_HEADER* root) { return list_call(5, root, 0); }
-    static int32_t MODULE_CALL kill(ELEMENT_HEADER* root) { return list_call(6, root, 0); }
-
-    static int32_t MODULE_CALL trigger_key_event(uint32_t event, int32_t value) {
-        current_host().send(event, value, false);
-        return 0;
-    }
-
-    static int32_t MODULE_CALL lookup_var(MODULE_VAR* var) {
-        Host& host = current_host();
-        var->value = host.token(var->id);
-        if (host.log_lookups_) host.lookups_.push_back({var, var->id, var->value});
-        return 0;
-    }
-};
-
-PANELS Host::panels = {
-    .element_list_query = PanelsImpl::query,
-    .element_list_install = PanelsImpl::install,
-    .element_list_initialize = PanelsImpl::initialize,
-    .element_list_update = PanelsImpl::update,
-    .element_list_generate = PanelsImpl::generate,
-    .element_list_plot = PanelsImpl::plot,
-    .element_list_kill = PanelsImpl::kill,
-    .trigger_key_event = PanelsImpl::trigger_key_event,
-    .lookup_var = PanelsImpl::lookup_var,
-};
+Host* Host::current_ = nullptr;
 
 static Library load_module(const std::string& path) {
     if (path.empty()) throw HostError("no module file was named");
@@ -66,7 +21,7 @@ static Library load_module(const std::string& path) {
 }
 
 Host::Host(const std::string& module_path, HostOptions options) {
-    if (current) throw HostError("a host is already loaded in this process");
+    if (current_) throw HostError("a host is already loaded in this process");
     if (options.sound) {
         std::string sound_path = options.sound_library.empty()
                                      ? folder_of(module_path) + "/" + SOUND_FILE
@@ -78,25 +33,27 @@ Host::Host(const std::string& module_path, HostOptions options) {
     linkage_ = static_cast<LINKAGE*>(module_.symbol("Linkage"));
     resource_folder_ = options.resource_folder.empty() ? folder_of(module_path) + "/bitmaps" : options.resource_folder;
     log_lookups_ = options.log_lookups;
-    current = this;
-    import_table_->panels.table = &panels;
+    current_ = this;
+    import_table_->panels.table = panels();
     start();
 }
 
 Host::~Host() {
-    if (current == this) {
+    if (current_ == this) {
         stop();
         placed_.clear();
-        current = nullptr;
+        current_ = nullptr;
     }
+    // Never silent: trap calls nobody asked for are told here.
+    for (const TrapCall& trap : traps_) std::fprintf(stderr, "panel host: %s (not reported)\n", trap.text().c_str());
 }
 
 void Host::start() {
-    if (linkage_->module_init) linkage_->module_init();
+    if (MODULE_START_STOP routine = linkage_->module_init) guarded("the module's start routine", [&] { routine(); });
 }
 
 void Host::stop() {
-    if (linkage_->module_deinit) linkage_->module_deinit();
+    if (MODULE_START_STOP routine = linkage_->module_deinit) guarded("the module's stop routine", [&] { routine(); });
 }
 
 std::vector<GAUGEHDR*> Host::gauge_table() const {
@@ -171,7 +128,10 @@ const Bitmap& Gauge::bitmap(int32_t id) const {
 }
 
 void Gauge::service(int32_t id, uint32_t extra) {
-    if (header_->service_callback) header_->service_callback(header_, id, extra);
+    SERVICE_CALLBACK callback = header_->service_callback;
+    if (!callback) return;
+    GAUGEHDR* header = header_;
+    host_.guarded(CallSite{"service callback with id", name_.c_str(), id}, [&] { callback(header, id, extra); });
 }
 
 void Gauge::update() {
@@ -181,7 +141,12 @@ void Gauge::update() {
         if (child->element_type == ELEMENT_TYPE_ICON) {
             auto* icon = reinterpret_cast<ELEMENT_ICON*>(child);
             icon->source.value = host_.token(icon->source.id);
-            answers_[i] = icon->callback ? icon->callback(icon) : 0.0;
+            double answer = 0.0;
+            if (icon->callback &&
+                !host_.guarded(CallSite{"callback of child", name_.c_str(), int64_t(i + 1)},
+                               [&] { answer = icon->callback(icon); }))
+                answer = -1.0;  // ended by a trap: the lamp stays dark
+            answers_[i] = answer;
         } else if (child->element_type == ELEMENT_TYPE_STRING) {
             auto* string = reinterpret_cast<ELEMENT_STRING*>(child);
             for (MODULE_VAR& source : string->source)
@@ -189,7 +154,12 @@ void Gauge::update() {
             std::vector<char>& buffer = texts_[i];
             std::memset(buffer.data(), 0, buffer.size());
             string->text = buffer.data();
-            answers_[i] = string->callback ? string->callback(string) : 0.0;
+            double answer = 0.0;
+            if (string->callback &&
+                !host_.guarded(CallSite{"callback of child", name_.c_str(), int64_t(i + 1)},
+                               [&] { answer = string->callback(string); }))
+                std::memset(buffer.data(), 0, buffer.size());  // ended by a trap: no text
+            answers_[i] = answer;
             string->text = nullptr;
         }
     }
@@ -210,9 +180,10 @@ int Gauge::click(int x, int y) {
     if (index < 0) return -1;
     MOUSERECT* area = areas_[size_t(index)];
     if (area->event) host_.send(area->event, 0, true);
-    if (area->handler) {
+    if (MOUSE_HANDLER handler = area->handler) {
         PIXPOINT point{x - area->x, y - area->y};
-        area->handler(&point, area->mouse_flags);
+        host_.guarded(CallSite{"handler of mouse area", name_.c_str(), int64_t(index + 1)},
+                      [&] { handler(&point, area->mouse_flags); });
     }
     return index;
 }

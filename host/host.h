@@ -4,18 +4,28 @@
 //
 // One Host at a time per process: the module has one ImportTable, and the
 // PANELS operations it calls reach the current Host.
+//
+// The PANELS table is the engine's full row of words (host/panels.h): a call
+// of any word but the nine services is recorded as a trap call and ends the
+// call into the module that made it. Every call the host makes into the
+// module is guarded that way; whoever drives the host asks for traps() after
+// each action and treats any as a failure.
 #pragma once
 
+#include <csetjmp>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host/bitmap.h"
 #include "host/error.h"
 #include "host/library.h"
+#include "host/panels.h"
 #include "host/sound.h"
 #include "module/records.h"
 
@@ -39,7 +49,7 @@ struct Lookup {
 
 // A call of one of the seven PANELS element-list operations.
 struct ElementListCall {
-    int slot;                // 0 query ... 6 kill
+    uint32_t word;           // its PANELS word: 24 query ... 29 plot, 31 kill
     ELEMENT_HEADER* root;
     uint64_t argument;       // the resource handle or the phase; 0 otherwise
 };
@@ -98,6 +108,18 @@ private:
     std::vector<std::vector<char>> texts_;
 };
 
+// What a guarded call into the module is, for the text of a trap call:
+// "gauge \"autopilot\": handler of mouse area 3". Built only when a trap
+// fires, so that guarding costs a panel cycle no allocation.
+struct CallSite {
+    const char* what;
+    const char* gauge = nullptr;  // the gauge's name, if the call belongs to one
+    int64_t number = NO_NUMBER;   // a child or area number, a service id
+    static constexpr int64_t NO_NUMBER = INT64_MIN;
+
+    std::string text() const;
+};
+
 struct HostOptions {
     // Folder of the native module's bitmaps; empty: "<module folder>/bitmaps".
     std::string resource_folder;
@@ -136,7 +158,29 @@ public:
     const std::vector<KeyEvent>& events() const { return events_; }
     const std::vector<Lookup>& lookups() const { return lookups_; }
     const std::vector<ElementListCall>& element_list_calls() const { return element_list_calls_; }
+    // Clears the key-event, lookup and element-list logs; trap calls stay
+    // until taken.
     void clear_logs();
+
+    // Runs `call`, which calls into the module, so that a trap can end it:
+    // false when a trap did (the trap call is in traps()), true otherwise.
+    // Guards nest; a trap ends the innermost. `call` must hold no object
+    // with a destructor while the module runs: a trap returns to the guard
+    // without unwinding (see host/panels.cpp for why).
+    template <class Call>
+    bool guarded(const CallSite& site, Call&& call) {
+        using Plain = std::remove_reference_t<Call>;
+        return run_guarded(site, [](void* c) { (*static_cast<Plain*>(c))(); },
+                           const_cast<void*>(static_cast<const void*>(&call)));
+    }
+    template <class Call>
+    bool guarded(const char* what, Call&& call) {
+        return guarded(CallSite{what}, std::forward<Call>(call));
+    }
+    // Trap calls recorded and not yet taken, oldest first.
+    const std::vector<TrapCall>& traps() const { return traps_; }
+    // Hands over the trap calls recorded so far and forgets them.
+    std::vector<TrapCall> take_traps();
     // Called for every key event after it is logged (the bench's aircraft
     // applies events to the token values here).
     std::function<void(const KeyEvent&)> on_event;
@@ -150,13 +194,23 @@ public:
     const std::string& resource_folder() const { return resource_folder_; }
     SoundLibrary& sound() { return sound_; }
 
-    // The host's PANELS table, as written into ImportTable.
-    static PANELS panels;
+    // The host's PANELS table: the one written into ImportTable.
+    static PanelsTable& table();
+    static PANELS* panels() { return &table().services; }
 
 private:
     friend class Gauge;
     friend struct PanelsImpl;
+    struct Guard {
+        std::jmp_buf jump;
+        const CallSite* site;
+        Guard* outer;
+    };
     void send(uint32_t event, int32_t value, bool from_area);
+    bool run_guarded(const CallSite& site, void (*call)(void*), void* context);
+    void record_trap(uint32_t word, const Guard* guard);
+    // The loaded host, which the PANELS services and traps reach.
+    static Host* current_;
 
     SoundLibrary sound_;
     Library module_;
@@ -168,6 +222,8 @@ private:
     std::vector<KeyEvent> events_;
     std::vector<Lookup> lookups_;
     std::vector<ElementListCall> element_list_calls_;
+    std::vector<TrapCall> traps_;
+    Guard* guard_ = nullptr;
     std::vector<std::unique_ptr<Gauge>> placed_;
 };
 

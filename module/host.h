@@ -6,6 +6,7 @@
 // through that table, read afresh at the moment of the call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Every function the host calls in the module, and every PANELS operation the
@@ -67,20 +68,69 @@ enum : int32_t {
     SERVICE_DRAW = 10,
 };
 
-// --- PANELS: the host's services, nine slots in this order ---
+// --- PANELS: the engine's service table ---
+//
+// A long row of words (32-bit on the gauge file's target, pointer-sized
+// natively) in the engine's own order. The module calls nine services, each
+// at its fixed word; every other word is the engine's and stays opaque here.
+// The module reaches the table only through a pointer and never reads past
+// word 40, so nothing depends on how long the engine's table is.
+typedef uintptr_t PANELS_WORD;
+
+enum : uint32_t {
+    PANELS_WORD_ELEMENT_LIST_QUERY = 24,
+    PANELS_WORD_ELEMENT_LIST_INSTALL = 25,
+    PANELS_WORD_ELEMENT_LIST_INITIALIZE = 26,
+    PANELS_WORD_ELEMENT_LIST_UPDATE = 27,
+    PANELS_WORD_ELEMENT_LIST_GENERATE = 28,
+    PANELS_WORD_ELEMENT_LIST_PLOT = 29,
+    PANELS_WORD_ELEMENT_LIST_ERASE = 30,
+    PANELS_WORD_ELEMENT_LIST_KILL = 31,
+    PANELS_WORD_TRIGGER_KEY_EVENT = 36,
+    PANELS_WORD_LOOKUP_VAR = 40,
+};
+
 struct PANELS {
+    // 0-5: the engine's header; 6-23: other services.
+    PANELS_WORD engine_0_23[24];
     int32_t(MODULE_CALL* element_list_query)(ELEMENT_HEADER* root);
     int32_t(MODULE_CALL* element_list_install)(ELEMENT_HEADER* root, void* resource_handle);
     int32_t(MODULE_CALL* element_list_initialize)(ELEMENT_HEADER* root);
     int32_t(MODULE_CALL* element_list_update)(ELEMENT_HEADER* root);
     int32_t(MODULE_CALL* element_list_generate)(ELEMENT_HEADER* root, uint32_t phase);
     int32_t(MODULE_CALL* element_list_plot)(ELEMENT_HEADER* root);
+    // element_list_erase: the module never erases an element list.
+    PANELS_WORD engine_30;
     int32_t(MODULE_CALL* element_list_kill)(ELEMENT_HEADER* root);
+    // 32-34: mouse-list services; 35: panel-window toggle.
+    PANELS_WORD engine_32_35[4];
     // Sends a key event to the simulator; the result is never examined.
     int32_t(MODULE_CALL* trigger_key_event)(uint32_t event, int32_t value);
+    // 37-39: variable registration and initialisation.
+    PANELS_WORD engine_37_39[3];
     // Writes the variable's current value into the record; result ignored.
     int32_t(MODULE_CALL* lookup_var)(MODULE_VAR* var);
+    // Words 41 and on follow in the engine's table; the module has no use
+    // for them and declares none.
 };
+
+// Each service at its word, in both builds: 32-bit words on the gauge file's
+// target (query at byte 96, lookup_var at byte 160), pointer-sized natively.
+#define PANELS_SERVICE_AT(field, word)                                           \
+    static_assert(offsetof(PANELS, field) == (word) * sizeof(PANELS_WORD) &&     \
+                      sizeof(PANELS::field) == sizeof(PANELS_WORD),              \
+                  "PANELS." #field " is not at word " #word)
+PANELS_SERVICE_AT(element_list_query, PANELS_WORD_ELEMENT_LIST_QUERY);
+PANELS_SERVICE_AT(element_list_install, PANELS_WORD_ELEMENT_LIST_INSTALL);
+PANELS_SERVICE_AT(element_list_initialize, PANELS_WORD_ELEMENT_LIST_INITIALIZE);
+PANELS_SERVICE_AT(element_list_update, PANELS_WORD_ELEMENT_LIST_UPDATE);
+PANELS_SERVICE_AT(element_list_generate, PANELS_WORD_ELEMENT_LIST_GENERATE);
+PANELS_SERVICE_AT(element_list_plot, PANELS_WORD_ELEMENT_LIST_PLOT);
+PANELS_SERVICE_AT(engine_30, PANELS_WORD_ELEMENT_LIST_ERASE);
+PANELS_SERVICE_AT(element_list_kill, PANELS_WORD_ELEMENT_LIST_KILL);
+PANELS_SERVICE_AT(trigger_key_event, PANELS_WORD_TRIGGER_KEY_EVENT);
+PANELS_SERVICE_AT(lookup_var, PANELS_WORD_LOOKUP_VAR);
+#undef PANELS_SERVICE_AT
 
 // ImportTable: entry 1 carries the PANELS address (identifier 0x0F), entry 2
 // ends the table. The host writes entry 1; the module only reads it.

@@ -264,7 +264,15 @@ MODULE_WORD(GAUGEHDR, size_x_mm, 11);
 MODULE_WORD(GAUGEHDR, mouse_rect, 20);
 MODULE_WORD(GAUGEHDR, service_callback, 21);
 
-MODULE_WORD(PANELS, lookup_var, 8);
+MODULE_WORD(PANELS, element_list_query, 24);
+MODULE_WORD(PANELS, element_list_install, 25);
+MODULE_WORD(PANELS, element_list_initialize, 26);
+MODULE_WORD(PANELS, element_list_update, 27);
+MODULE_WORD(PANELS, element_list_generate, 28);
+MODULE_WORD(PANELS, element_list_plot, 29);
+MODULE_WORD(PANELS, element_list_kill, 31);
+MODULE_WORD(PANELS, trigger_key_event, 36);
+MODULE_WORD(PANELS, lookup_var, 40);
 MODULE_WORD(IMPORT_TABLE, panels.table, 1);
 MODULE_WORD(IMPORT_TABLE, end, 2);
 static_assert(sizeof(IMPORT_TABLE) == 16);

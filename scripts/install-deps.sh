@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev libbenchmark-dev
   libcpp-httplib-dev nlohmann-json3-dev
   chromium chromium-driver python3-selenium
+  python3
 )
 
 say() { echo "install-deps: $*" >&2; }

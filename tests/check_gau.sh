@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows gauge file from outside, as a loader would see it:
 #   check_gau.sh OBJDUMP GAUGE_FILE BITMAPS_H
-# - a 32-bit PE DLL (pei-i386, PE32);
+# - a 32-bit PE DLL (pei-i386, PE32), with no link time and no debug directory;
 # - its export table names exactly ImportTable and Linkage;
 # - it imports only DLLs that a stock Windows has (FSSound.dll is bound at
 #   run time, never imported);
@@ -26,6 +26,11 @@ sed -n '/^Characteristics/,/^$/p' <<<"$dump" | grep -qx $'\tDLL' || fail "not ma
 exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" |
   sed -n 's/^[[:space:]]*\[ *[0-9]*\] \(.*\)$/\1/p' | sort | tr '\n' ' ')
 [ "$exports" = "ImportTable Linkage " ] || fail "exports are '$exports', not exactly ImportTable and Linkage"
+
+# No link time in the header and no debug directory (build-id): the same
+# sources build to the same bytes.
+grep -Eq $'^Time/Date\t+Thu Jan  1 00:00:00 1970$' <<<"$dump" || fail "the PE header carries a link time"
+if grep -q 'There is a debug directory' <<<"$dump"; then fail "the file carries a debug directory"; fi
 
 # Imports: only system DLLs.
 system_dlls='^(kernel32|user32|gdi32|advapi32|msvcrt|ntdll|shell32|ole32|oleaut32|winmm|comctl32|comdlg32|version|ws2_32|shlwapi|rpcrt4)\.dll$'

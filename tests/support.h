@@ -25,9 +25,19 @@ inline panelhost::HostOptions options(bool sound = true) {
     return o;
 }
 
+// Unloads a test's host. A PANELS trap call the test did not take itself
+// fails the test: the module reached a word that is not one of its services.
+struct Unload {
+    void operator()(panelhost::Host* host) const {
+        for (const panelhost::TrapCall& trap : host->take_traps()) FAIL_CHECK(trap.text());
+        delete host;
+    }
+};
+using HostPtr = std::unique_ptr<panelhost::Host, Unload>;
+
 // A host with the module freshly loaded and started.
-inline std::unique_ptr<panelhost::Host> load(bool sound = true) {
-    return std::make_unique<panelhost::Host>(module_path, options(sound));
+inline HostPtr load(bool sound = true) {
+    return HostPtr(new panelhost::Host(module_path, options(sound)));
 }
 
 }  // namespace test

@@ -13,7 +13,7 @@ const std::string RELEASE = "66116:0 66104:0";
 // A placed autopilot with the master engaged, so that the legends show the
 // panel's memory.
 struct Panel {
-    std::unique_ptr<panelhost::Host> host = test::load();
+    test::HostPtr host = test::load();
     panelhost::Gauge& gauge = host->place("autopilot");
     Panel() {
         host->set_token(TOKEN_AP_MASTER, 1);

@@ -23,7 +23,7 @@ TEST_CASE("linkage and import table carry the fixed values") {
     auto host = test::load();
     IMPORT_TABLE* imports = host->import_table();
     CHECK(imports->panels.id == 0x0F);
-    CHECK(imports->panels.table == &Host::panels);
+    CHECK(imports->panels.table == Host::panels());
     CHECK(imports->end.id == 0);
     CHECK(imports->end.table == nullptr);
 
@@ -169,29 +169,37 @@ TEST_CASE("every gauge places with its bitmaps at their sizes, 8 bits deep") {
     }
 }
 
-TEST_CASE("generic routines act on the first gauge's root through any header") {
+TEST_CASE("generic routines reach their own PANELS words with the first gauge's root, through any header") {
     auto host = test::load();
     ELEMENT_HEADER* first_root = host->linkage()->gauge_table[0]->element_list[0];
+    const uint32_t words[] = {24, 25, 26, 27, 28, 29, 31};  // query, install, ..., plot, kill (30 is erase)
     for (GAUGEHDR* header : host->gauge_table()) {
         std::string gauge_name = header->name;
         CAPTURE(gauge_name);
         host->clear_logs();
         int marker = 0;
-        CHECK(header->routines.query() == 0x100);
-        CHECK(header->routines.install(&marker) == 0x101);
-        CHECK(header->routines.initialize() == 0x102);
-        CHECK(header->routines.update() == 0x103);
-        CHECK(header->routines.generate(0xDEADBEEF) == 0x104);
-        CHECK(header->routines.draw() == 0x105);
-        CHECK(header->routines.kill() == 0x106);
+        int32_t results[7] = {};
+        const GAUGE_ROUTINES& r = header->routines;
+        REQUIRE(host->guarded("the generic routines", [&] {
+            results[0] = r.query();
+            results[1] = r.install(&marker);
+            results[2] = r.initialize();
+            results[3] = r.update();
+            results[4] = r.generate(0xDEADBEEF);
+            results[5] = r.draw();
+            results[6] = r.kill();
+        }));
         const auto& calls = host->element_list_calls();
         REQUIRE(calls.size() == 7);
-        for (int slot = 0; slot < 7; ++slot) {
-            CHECK(calls[size_t(slot)].slot == slot);
-            CHECK(calls[size_t(slot)].root == first_root);
+        for (size_t k = 0; k < 7; ++k) {
+            CAPTURE(k);
+            CHECK(calls[k].word == words[k]);
+            CHECK(calls[k].root == first_root);
+            CHECK(results[k] == int32_t(0x100 + words[k]));  // the service's result, unchanged
         }
         CHECK(calls[1].argument == reinterpret_cast<uintptr_t>(&marker));
         CHECK(calls[4].argument == 0xDEADBEEF);
+        for (size_t k : {0, 2, 3, 5, 6}) CHECK(calls[k].argument == 0);
     }
 }
 

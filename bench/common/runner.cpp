@@ -40,8 +40,10 @@ public:
             sim_ = std::make_unique<Simulation>(options_, [this](const std::string& line) { out_ << line << "\n"; });
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
             if (options_.panel) place_panel(*options_.panel);
+            if (std::string trap = trap_calls(); !trap.empty()) throw BenchError(trap);
             for (index = 0; index < script_.commands.size(); ++index) {
                 execute(script_.commands[index]);
+                if (std::string trap = trap_calls(); !trap.empty()) throw Failed{trap};
                 sim_->host().clear_logs();
             }
         } catch (const Failed& failed) {
@@ -80,6 +82,15 @@ private:
             if (line) out_ << ":" << line;
             out_ << " (after " << time << " s simulated; " << pictures << " before the failure)\n";
         }
+    }
+
+    // The PANELS words outside the nine services that the module called
+    // during the last step, one line each; empty when it called none.
+    std::string trap_calls() {
+        std::string out;
+        for (const panelhost::TrapCall& trap : sim_->host().take_traps())
+            out.append(out.empty() ? "" : "\n").append(trap.text());
+        return out;
     }
 
     Placed& placed(const std::string& name) {

@@ -81,6 +81,7 @@ int run(const Options& options) {
         load.fail(e.what());
     }
     clear_crash_context();
+    if (host) report_traps(*host, load);
     report.row(load);
     if (!host) return report.finish();
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/host.h"
@@ -67,6 +69,21 @@ std::string event_text(uint32_t event);
 // The face size of a bitmap id from the module's bitmap table; false for an
 // id not in it.
 bool bitmap_size(int32_t id, int& width, int& height);
+
+// --- calls into the module ---
+
+// Takes the host's trap calls and fails `group` with one line for each:
+// "the module called PANELS word 30 (element_list_erase) during ...; ...".
+// `seen` (optional) keeps a word reported once per key. Returns how many.
+size_t report_traps(panelhost::Host& host, Group& group, std::set<std::string>* seen = nullptr,
+                    const std::string& key = "");
+
+// Runs one call into the module under the host's guard, named `what` for a
+// trap call. False when a trap ended it: its results mean nothing.
+template <class Call>
+bool guarded(panelhost::Host& host, const std::string& what, Call&& call) {
+    return host.guarded(panelhost::CallSite{what.c_str()}, std::forward<Call>(call));
+}
 
 // --- record walks (validate_records.cpp) ---
 

@@ -3,7 +3,8 @@
 // wrapped numbers) as well as ordinary ones, checking what comes back: texts
 // NUL-terminated inside the 32-byte buffer and nothing written past it, lamp
 // answers, key events only from the module's catalogue and in their pairs,
-// handlers answering 0, and no crash (the crash guard names the call).
+// handlers answering 0, no call of a PANELS word but the nine services, and
+// no crash (the crash guard names the call).
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -89,7 +90,8 @@ public:
     void service(int32_t id) {
         if (!header_->service_callback) return;
         crash_context(facts_.name, group_.name.c_str(), "service callback with id %d %s", id, situation_.c_str());
-        header_->service_callback(header_, id, 0);
+        std::string what = "service callback with id " + std::to_string(id);
+        call(what, "service", [&] { header_->service_callback(header_, id, 0); });
         clear_crash_context();
         after("service id " + std::to_string(id));
     }
@@ -131,7 +133,8 @@ public:
         host_.clear_logs();
         for (int32_t id : {0, 1, 3, 4, 5, 7, 8, 9, 11, -1, -2, INT_MIN, INT_MAX}) {
             crash_context(facts_.name, group_.name.c_str(), "service callback with id %d", id);
-            header_->service_callback(header_, id, 0xFFFFFFFFu);
+            call("service callback with id " + std::to_string(id), "service",
+                 [&] { header_->service_callback(header_, id, 0xFFFFFFFFu); });
             clear_crash_context();
             if (!host_.events().empty() || !host_.lookups().empty() || sound_calls() != sounds)
                 once("service" + std::to_string(id), "the service callback acts on id " + std::to_string(id) +
@@ -180,13 +183,24 @@ private:
         if (reported_.insert(key).second) group_.fail(message);
     }
 
+    // One call into the module, guarded: a trap call fails the group once
+    // per word and caller (`key`). False when a trap ended the call.
+    template <class Call>
+    bool call(const std::string& what, const std::string& key, Call&& module_call) {
+        bool completed = guarded(host_, what + " " + situation_, std::forward<Call>(module_call));
+        report_traps(host_, group_, &reported_, key);
+        return completed;
+    }
+
     void icon(size_t i, ELEMENT_ICON* icon) {
         if (!icon->callback) return;  // reported by the tree check
         icon->source.value = host_.token(icon->source.id);
         crash_context(facts_.name, group_.name.c_str(), "%s callback %s", who(i).c_str(), situation_.c_str());
-        double answer = icon->callback(icon);
+        double answer = -1.0;
+        bool completed = call(who(i) + " callback", who(i), [&] { answer = icon->callback(icon); });
         clear_crash_context();
         after(who(i) + " callback");
+        if (!completed) return;
         bool two_valued = answer == -1.0 || answer == 0.0;
         if (!two_valued && facts_.lamps_two_valued)
             once(who(i) + "answer", who(i) + ": answers " + number(answer) + " " + situation_ +
@@ -204,10 +218,12 @@ private:
         std::memset(buffer, PATTERN, sizeof buffer);
         string->text = reinterpret_cast<char*>(buffer);
         crash_context(facts_.name, group_.name.c_str(), "%s callback %s", who(i).c_str(), situation_.c_str());
-        double result = string->callback(string);
+        double result = 0.0;
+        bool completed = call(who(i) + " callback", who(i), [&] { result = string->callback(string); });
         clear_crash_context();
         string->text = nullptr;
         after(who(i) + " callback");
+        if (!completed) return "";
 
         double source = string->source[0].value;
         if (!(result == source || (std::isnan(result) && std::isnan(source))))
@@ -239,9 +255,10 @@ private:
                            std::to_string(area->x) + "," + std::to_string(area->y) + ")";
         PIXPOINT point{x, y};
         crash_context(facts_.name, group_.name.c_str(), "%s clicked at %d,%d %s", what.c_str(), x, y, situation_.c_str());
-        int32_t result = area->handler(&point, flags);
+        int32_t result = 0;
+        bool completed = call(what, "handler" + std::to_string(i), [&] { result = area->handler(&point, flags); });
         clear_crash_context();
-        if (result != 0)
+        if (completed && result != 0)
             once("return" + std::to_string(i), what + ": returns " + std::to_string(result) + "; a mouse handler returns 0");
         after(what);
     }

@@ -31,53 +31,57 @@ const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpre
 struct PausedPanels {
     static int32_t MODULE_CALL query(ELEMENT_HEADER* r) {
         HeapCountingPaused p;
-        return Host::panels.element_list_query(r);
+        return Host::panels()->element_list_query(r);
     }
     static int32_t MODULE_CALL install(ELEMENT_HEADER* r, void* h) {
         HeapCountingPaused p;
-        return Host::panels.element_list_install(r, h);
+        return Host::panels()->element_list_install(r, h);
     }
     static int32_t MODULE_CALL initialize(ELEMENT_HEADER* r) {
         HeapCountingPaused p;
-        return Host::panels.element_list_initialize(r);
+        return Host::panels()->element_list_initialize(r);
     }
     static int32_t MODULE_CALL update(ELEMENT_HEADER* r) {
         HeapCountingPaused p;
-        return Host::panels.element_list_update(r);
+        return Host::panels()->element_list_update(r);
     }
     static int32_t MODULE_CALL generate(ELEMENT_HEADER* r, uint32_t phase) {
         HeapCountingPaused p;
-        return Host::panels.element_list_generate(r, phase);
+        return Host::panels()->element_list_generate(r, phase);
     }
     static int32_t MODULE_CALL plot(ELEMENT_HEADER* r) {
         HeapCountingPaused p;
-        return Host::panels.element_list_plot(r);
+        return Host::panels()->element_list_plot(r);
     }
     static int32_t MODULE_CALL kill(ELEMENT_HEADER* r) {
         HeapCountingPaused p;
-        return Host::panels.element_list_kill(r);
+        return Host::panels()->element_list_kill(r);
     }
     static int32_t MODULE_CALL trigger_key_event(uint32_t event, int32_t value) {
         HeapCountingPaused p;
-        return Host::panels.trigger_key_event(event, value);
+        return Host::panels()->trigger_key_event(event, value);
     }
     static int32_t MODULE_CALL lookup_var(MODULE_VAR* var) {
         HeapCountingPaused p;
-        return Host::panels.lookup_var(var);
+        return Host::panels()->lookup_var(var);
     }
 };
 
-PANELS paused_panels = {
-    .element_list_query = PausedPanels::query,
-    .element_list_install = PausedPanels::install,
-    .element_list_initialize = PausedPanels::initialize,
-    .element_list_update = PausedPanels::update,
-    .element_list_generate = PausedPanels::generate,
-    .element_list_plot = PausedPanels::plot,
-    .element_list_kill = PausedPanels::kill,
-    .trigger_key_event = PausedPanels::trigger_key_event,
-    .lookup_var = PausedPanels::lookup_var,
-};
+// The host's own table, traps and all, with the nine services paused.
+panelhost::PanelsTable paused_table() {
+    panelhost::PanelsTable table = Host::table();
+    PANELS& s = table.services;
+    s.element_list_query = PausedPanels::query;
+    s.element_list_install = PausedPanels::install;
+    s.element_list_initialize = PausedPanels::initialize;
+    s.element_list_update = PausedPanels::update;
+    s.element_list_generate = PausedPanels::generate;
+    s.element_list_plot = PausedPanels::plot;
+    s.element_list_kill = PausedPanels::kill;
+    s.trigger_key_event = PausedPanels::trigger_key_event;
+    s.lookup_var = PausedPanels::lookup_var;
+    return table;
+}
 
 // Gives the stand-in's call record room for far more calls than one step
 // makes, so that recording a chime never grows it while counting is on.
@@ -115,7 +119,8 @@ TEST_CASE("10,000 panel cycles of all five gauges, clicks between them, allocate
     Host host(test::module_path, options);
     std::vector<Gauge*> gauges;
     for (const char* name : GAUGE_NAMES) gauges.push_back(&host.place(name));
-    host.import_table()->panels.table = &paused_panels;
+    panelhost::PanelsTable paused = paused_table();
+    host.import_table()->panels.table = &paused.services;
     reserve_sound_record(host);
 
     // One click at the middle of every child area of every gauge.
@@ -154,6 +159,7 @@ TEST_CASE("10,000 panel cycles of all five gauges, clicks between them, allocate
     // The loop did reach the handlers and the chime.
     CHECK(events > 1000);
     CHECK(chimes > 0);
+    CHECK(host.take_traps().empty());
 
     hardening::HeapCount count = hardening::heap_count();
     INFO("first allocation from ", where(count.first_caller));

@@ -7,6 +7,7 @@
 //   - the autopilot's ALT and VS legends are never lit together;
 //   - every key event sent is one of the module's twelve;
 //   - every preselector lamp answers -1 or 0 and nothing else;
+//   - no PANELS word but the nine services is ever called;
 // and the sanitizers must stay silent.
 //
 // Each input starts from the module as loaded. One host and one load of the
@@ -132,6 +133,7 @@ struct Checker {
     }
 
     void all() {
+        for (const panelhost::TrapCall& trap : host.take_traps()) broken(trap.text());
         events();
         for (const Gauge* g : placed) gauge(*g);
     }
@@ -184,15 +186,19 @@ void service(FuzzedDataProvider& in, Gauge& g) {
 void generic(FuzzedDataProvider& in, Host& host) {
     GAUGEHDR* header = host.gauge_table()[in.ConsumeIntegralInRange<size_t>(0, MODULE_GAUGE_COUNT - 1)];
     const GAUGE_ROUTINES& r = header->routines;
-    switch (in.ConsumeIntegralInRange<int>(0, 6)) {
-        case 0: r.query(); break;
-        case 1: r.install(host.module().handle()); break;
-        case 2: r.initialize(); break;
-        case 3: r.update(); break;
-        case 4: r.generate(in.ConsumeIntegral<uint32_t>()); break;
-        case 5: r.draw(); break;
-        default: r.kill(); break;
-    }
+    int routine = in.ConsumeIntegralInRange<int>(0, 6);
+    uint32_t phase = routine == 4 ? in.ConsumeIntegral<uint32_t>() : 0;
+    host.guarded("a generic routine", [&] {
+        switch (routine) {
+            case 0: r.query(); break;
+            case 1: r.install(host.module().handle()); break;
+            case 2: r.initialize(); break;
+            case 3: r.update(); break;
+            case 4: r.generate(phase); break;
+            case 5: r.draw(); break;
+            default: r.kill(); break;
+        }
+    });
 }
 
 void run(FuzzedDataProvider& in, Host& host) {

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Paths {
-    std::string panelbench, module, bitmaps, broken, broken_crash, scratch;
+    std::string panelbench, module, bitmaps, broken, broken_crash, planted, scratch;
 } paths;
 
 struct Outcome {
@@ -153,6 +153,32 @@ TEST_CASE("a module with planted faults fails, with a line naming gauge, record 
     }
 }
 
+TEST_CASE("a module that calls a PANELS word outside its nine services fails, naming the word and the caller") {
+    SUBCASE("word 30, from a lamp callback") {
+        Outcome run = validate({paths.planted + "/planted_word30.so", "--bitmaps", paths.bitmaps});
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL annunciator callbacks:",
+                            "the module called PANELS word 30 (element_list_erase) during child 1 (icon, bitmap 4611) "
+                            "callback"}));
+        CHECK(run.has("VALIDATION FAILED"));
+        // Told once per word and callback, not once per hostile value; the
+        // checks of the other gauges still pass.
+        CHECK(run.output.find("child 1 (icon, bitmap 4611) callback") ==
+              run.output.rfind("child 1 (icon, bitmap 4611) callback"));
+        CHECK_FALSE(run.has_line({"FAIL", "autopilot"}));
+    }
+    SUBCASE("word 8, from a handler") {
+        Outcome run = validate({paths.planted + "/planted_word8.so", "--bitmaps", paths.bitmaps});
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL autopilot clicks:", "the module called PANELS word 8 (another engine service)",
+                            "during the handler of mouse record", "(child at 4"}));
+        CHECK_FALSE(run.has_line({"FAIL annunciator"}));
+        CHECK_FALSE(run.has_line({"FAIL", "autopilot callbacks"}));
+    }
+}
+
 TEST_CASE("bitmaps that do not resolve or have the wrong depth or size are named") {
     fs::path folder = fs::path(paths.scratch) / "bitmaps";
     fs::remove_all(folder);
@@ -282,13 +308,15 @@ int main(int argc, char** argv) {
         };
         if (!take("--panelbench", paths.panelbench) && !take("--module", paths.module) &&
             !take("--bitmaps", paths.bitmaps) && !take("--broken", paths.broken) &&
-            !take("--broken-crash", paths.broken_crash) && !take("--scratch", paths.scratch))
+            !take("--broken-crash", paths.broken_crash) && !take("--planted", paths.planted) &&
+            !take("--scratch", paths.scratch))
             rest.push_back(argv[i]);
     }
-    if (paths.panelbench.empty() || paths.module.empty() || paths.broken.empty() || paths.scratch.empty()) {
+    if (paths.panelbench.empty() || paths.module.empty() || paths.broken.empty() || paths.planted.empty() ||
+        paths.scratch.empty()) {
         std::fprintf(stderr,
                      "usage: %s --panelbench PATH --module PATH --bitmaps DIR --broken PATH --broken-crash PATH "
-                     "--scratch DIR [doctest options]\n",
+                     "--planted DIR --scratch DIR [doctest options]\n",
                      argv[0]);
         return 2;
     }

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Packs the release from what the builds left in dist/:
+#   dist/vmq_Tavok22ap-VERSION.zip holding
+#     vmq_Tavok22ap.gau          the gauge file (Windows build)
+#     INSTALL.md                 release/INSTALL.md
+#     pictures/GAUGE.png         each gauge drawn by the native panel bench
+#     SHA256SUMS                 the SHA-256 of each file above
+# The zip's bytes depend only on those files (scripts/release_zip.py). The
+# last two lines printed are the SHA-256 of the gauge file and of the zip.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dist=$root/dist
+gau=$dist/vmq_Tavok22ap.gau
+bench=$dist/panelbench
+for needed in "$gau" "$bench"; do
+  if [ ! -f "$needed" ]; then
+    echo "release: $needed is missing (make build makes it)" >&2
+    exit 1
+  fi
+done
+version=$(sed -n 's/.*VALUE "ProductVersion", "\([0-9.]*\)\\0".*/\1/p' "$root/resources/version.rc")
+if [ -z "$version" ]; then
+  echo "release: no ProductVersion in resources/version.rc" >&2
+  exit 1
+fi
+name=vmq_Tavok22ap-$version
+stage=$root/build/release/$name
+zip=$dist/$name.zip
+
+rm -rf "$stage"
+mkdir -p "$stage/pictures"
+cp "$gau" "$stage/"
+cp "$root/release/INSTALL.md" "$stage/"
+# The pictures show a climb: autopilot engaged in HDG, the flight director
+# on, 4500 ft and climbing at 500 ft/min (token units: 1/256 m/s) with
+# 8000 ft selected.
+state=(--set ap_master=1 --set ap_hdg=1 --set ap_fd=1 --set altitude=4500 --set vertical_speed=650.24
+  --set ap_alt_ref=8000 --set ap_vs_ref=500 --set baro=29.92)
+for gauge in autopilot annunciator altpreselector altpreselectornosnd vcaltpreselector; do
+  "$bench" render "$gauge" --out "$stage/pictures/$gauge.png" "${state[@]}" >/dev/null
+done
+# Every picture INSTALL.md shows is in the zip, and every picture in the zip is shown.
+shown=$(grep -o 'pictures/[a-z]*\.png' "$stage/INSTALL.md" | sort -u)
+packed=$(cd "$stage" && ls pictures/*.png | sort)
+if [ "$shown" != "$packed" ]; then
+  echo "release: INSTALL.md shows [$shown] but the pictures are [$packed]" >&2
+  exit 1
+fi
+(cd "$stage" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+/usr/bin/python3 "$root/scripts/release_zip.py" "$zip" "$stage"
+
+echo "release: $zip"
+(cd "$root" && sha256sum "dist/vmq_Tavok22ap.gau" "dist/$name.zip")
