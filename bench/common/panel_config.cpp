@@ -78,9 +78,7 @@ public:
             line(text.substr(start, end - start));
             start = end + 1;
         }
-        if (!window_line_) {
-            fail("no window section ([Window00] or the like) in the file");
-        }
+        if (!window_line_) fail("no window section ([Window00] or the like) in the file");
         if (!config_.width) {
             line_ = window_line_;
             fail("the window section [" + config_.section + "] has no size_mm=W,H");

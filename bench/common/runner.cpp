@@ -141,6 +141,7 @@ private:
     void place(const Command& c) {
         if (c.on_panel) {
             print(c.source + ": on the panel already (" + options_.panel->source + ")");
+            begin_action(c);  // an `expect event` after this line sees what it sent: nothing
             return;
         }
         print(c.source);
