@@ -167,8 +167,11 @@ struct GAUGE_ROUTINES {
 
 constexpr uint32_t GAUGE_HEADER_VERSION = 800;
 
-// Gauge header: the host finds a gauge through it. Words not named here
-// are 0.
+// Gauge header: the host finds a gauge through it. It is the engine's full
+// size, 64 words: past the service callback the engine keeps its own data
+// (user data, parameters, usage, a size, a user area of ten doubles), and
+// panel add-ons write there too. Those words are the host's: 0 in the data,
+// never read or written by the module, and no other record lies inside them.
 struct GAUGEHDR {
     uint32_t version;                  // GAUGE_HEADER_VERSION
     const char* name;                  // the name a panel places the gauge by
@@ -179,8 +182,11 @@ struct GAUGEHDR {
     uint32_t reserved_13_20[8];
     MOUSERECT* mouse_rect;             // every gauge has a list
     SERVICE_CALLBACK service_callback; // or null
-    uint32_t reserved_tail[10];
+    uint32_t reserved_22_63[42];       // the host's: 0, never touched by the module
 };
+
+// Words in a gauge header on the 32-bit target.
+constexpr uint32_t GAUGE_HEADER_WORDS = 64;
 
 // Standard failure list: every gauge has its own copy of these values.
 // Failure list: conditions 20 and 21 both take action 3, then the end
@@ -263,6 +269,8 @@ MODULE_WORD(GAUGEHDR, reserved_11, 10);
 MODULE_WORD(GAUGEHDR, size_x_mm, 11);
 MODULE_WORD(GAUGEHDR, mouse_rect, 20);
 MODULE_WORD(GAUGEHDR, service_callback, 21);
+MODULE_WORD(GAUGEHDR, reserved_22_63, 22);
+static_assert(sizeof(GAUGEHDR) == GAUGE_HEADER_WORDS * 4, "a gauge header is not the engine's 64 words");
 
 MODULE_WORD(PANELS, element_list_query, 24);
 MODULE_WORD(PANELS, element_list_install, 25);

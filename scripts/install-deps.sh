@@ -24,6 +24,17 @@ as_root() {
     exit 1
   fi
 }
+# A mirror caught mid-sync fails one index now and then; what the other
+# indexes hold is still enough to install from, so a failed update is retried
+# and then reported rather than ending the run.
+update_indexes() {
+  local attempt
+  for attempt in 1 2 3; do
+    apt-get update -qq && return 0
+    sleep 5
+  done
+  say "apt-get update reported errors three times; installing from the indexes it could read"
+}
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 export DEBIAN_FRONTEND=noninteractive
 
@@ -37,7 +48,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     dpkg --add-architecture i386
   fi
   say "installing ${missing[*]}"
-  apt-get update -qq
+  update_indexes
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
@@ -47,7 +58,7 @@ if [ -x "$probe" ] && ! "$probe" --version >/dev/null 2>&1; then
   if ! installed qemu-user-static; then
     as_root "install qemu-user-static"
     say "this kernel does not run 32-bit programs: installing the user-mode emulator"
-    apt-get update -qq
+    update_indexes
     apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
   fi
   binfmt=/proc/sys/fs/binfmt_misc

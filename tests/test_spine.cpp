@@ -69,7 +69,7 @@ TEST_CASE("every header carries the shared values and its own size, list and ser
         CHECK((header->routines.kill == first->routines.kill));
         CHECK(header->reserved_11 == 0);
         for (uint32_t word : header->reserved_13_20) CHECK(word == 0);
-        for (uint32_t word : header->reserved_tail) CHECK(word == 0);
+        for (uint32_t word : header->reserved_22_63) CHECK(word == 0);
         bool preselector = std::string(header->name).find("preselector") != std::string::npos;
         CHECK(((header->service_callback != nullptr) == preselector));
 

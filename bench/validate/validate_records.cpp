@@ -245,7 +245,7 @@ Group check_header(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& fa
         group.fail("header version " + std::to_string(header->version) + "; every header has 800");
     if (!header->element_list || !header->element_list[0])
         group.fail("element list is null or its one slot is empty; it holds the face");
-    if (header->reserved_11 != 0 || !all_zero(header->reserved_13_20) || !all_zero(header->reserved_tail))
+    if (header->reserved_11 != 0 || !all_zero(header->reserved_13_20) || !all_zero(header->reserved_22_63))
         group.fail("a header word that must be 0 is not");
     if (header->size_x_mm != facts.size_x_mm)
         group.fail("horizontal size " + std::to_string(header->size_x_mm) + " mm; this gauge has " +
