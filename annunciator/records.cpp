@@ -13,7 +13,7 @@ static ELEMENT_ICON ann_hdg_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_nav_icon = {
@@ -21,7 +21,7 @@ static ELEMENT_ICON ann_nav_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_NAV},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_apr_icon = {
@@ -29,7 +29,7 @@ static ELEMENT_ICON ann_apr_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_rev_icon = {
@@ -37,7 +37,7 @@ static ELEMENT_ICON ann_rev_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_alt_icon = {
@@ -45,7 +45,7 @@ static ELEMENT_ICON ann_alt_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_ALT},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_gs_icon = {
@@ -53,7 +53,7 @@ static ELEMENT_ICON ann_gs_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GS},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_vs_icon = {
@@ -61,7 +61,7 @@ static ELEMENT_ICON ann_vs_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_rdy_icon = {
@@ -69,7 +69,7 @@ static ELEMENT_ICON ann_rdy_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
-    .callback = ann_rdy_lamp_callback,
+    .callback = module_entry<ann_rdy_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_fd_icon = {
@@ -77,7 +77,7 @@ static ELEMENT_ICON ann_fd_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_FD},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_cws_icon = {
@@ -85,7 +85,7 @@ static ELEMENT_ICON ann_cws_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_gpss_icon = {
@@ -93,7 +93,7 @@ static ELEMENT_ICON ann_gpss_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GPSS},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 static ELEMENT_ICON ann_sel_icon = {
@@ -101,7 +101,7 @@ static ELEMENT_ICON ann_sel_icon = {
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
-    .callback = ann_lamp_callback,
+    .callback = module_entry<ann_lamp_callback>,
 };
 
 // Children of the face, in update order, ending with null.

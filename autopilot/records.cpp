@@ -20,7 +20,7 @@ static ELEMENT_ICON ap_rdy_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
-    .callback = ap_rdy_lamp,
+    .callback = module_entry<ap_rdy_lamp>,
 };
 
 static ELEMENT_ICON ap_hdg_icon = {
@@ -28,7 +28,7 @@ static ELEMENT_ICON ap_hdg_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 1,
-    .callback = ap_hdg_lamp,
+    .callback = module_entry<ap_hdg_lamp>,
 };
 
 static ELEMENT_ICON ap_nav_icon = {
@@ -36,7 +36,7 @@ static ELEMENT_ICON ap_nav_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_NAV},
     .image_count = 1,
-    .callback = ap_nav_lamp,
+    .callback = module_entry<ap_nav_lamp>,
 };
 
 static ELEMENT_ICON ap_apr_icon = {
@@ -44,7 +44,7 @@ static ELEMENT_ICON ap_apr_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
-    .callback = ap_apr_lamp,
+    .callback = module_entry<ap_apr_lamp>,
 };
 
 static ELEMENT_ICON ap_rev_icon = {
@@ -52,7 +52,7 @@ static ELEMENT_ICON ap_rev_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
-    .callback = ap_rev_lamp,
+    .callback = module_entry<ap_rev_lamp>,
 };
 
 static ELEMENT_ICON ap_alt_icon = {
@@ -60,7 +60,7 @@ static ELEMENT_ICON ap_alt_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_ALT},
     .image_count = 1,
-    .callback = ap_alt_lamp,
+    .callback = module_entry<ap_alt_lamp>,
 };
 
 static ELEMENT_ICON ap_gs_icon = {
@@ -68,7 +68,7 @@ static ELEMENT_ICON ap_gs_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GS},
     .image_count = 1,
-    .callback = ap_gs_lamp,
+    .callback = module_entry<ap_gs_lamp>,
 };
 
 static ELEMENT_ICON ap_gpss_icon = {
@@ -76,7 +76,7 @@ static ELEMENT_ICON ap_gpss_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GPSS},
     .image_count = 1,
-    .callback = ap_gpss_lamp,
+    .callback = module_entry<ap_gpss_lamp>,
 };
 
 static ELEMENT_ICON ap_vs_icon = {
@@ -84,7 +84,7 @@ static ELEMENT_ICON ap_vs_icon = {
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
-    .callback = ap_vs_lamp,
+    .callback = module_entry<ap_vs_lamp>,
 };
 
 // Hundreds of ft/min, signed: "%+02i" gives three characters up to 9,949.
@@ -97,7 +97,7 @@ static ELEMENT_STRING ap_vs_readout = {
     .box_height = 18,
     .style = MODULE_STRING_STYLE,
     .char_count = 3,
-    .callback = ap_vs_string,
+    .callback = module_entry<ap_vs_string>,
 };
 
 // Children of the face, in update order, ending with null. RDY comes
@@ -139,15 +139,15 @@ static MOUSERECT ap_mouse_rects[] = {
     {.kind = MOUSE_KIND_CHILD, .x = 222, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
      .mouse_flags = MOUSE_LEFTSINGLE, .event = evt_rev_button},
     {.kind = MOUSE_KIND_CHILD, .x = 288, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_alt_button},
+     .mouse_flags = MOUSE_LEFTSINGLE, .handler = module_entry<ap_alt_button>},
     {.kind = MOUSE_KIND_CHILD, .x = 336, .y = 77, .width = 16, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_alt_arm_button},
+     .mouse_flags = MOUSE_LEFTSINGLE, .handler = module_entry<ap_alt_arm_button>},
     {.kind = MOUSE_KIND_CHILD, .x = 355, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_vs_button},
+     .mouse_flags = MOUSE_LEFTSINGLE, .handler = module_entry<ap_vs_button>},
     {.kind = MOUSE_KIND_CHILD, .x = 416, .y = 74, .width = 30, .height = 30, .cursor = CURSOR_DOWNARROW,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_vs_knob_dec},
+     .mouse_flags = MOUSE_LEFTSINGLE, .handler = module_entry<ap_vs_knob_dec>},
     {.kind = MOUSE_KIND_CHILD, .x = 458, .y = 74, .width = 30, .height = 30, .cursor = CURSOR_UPARROW,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_vs_knob_inc},
+     .mouse_flags = MOUSE_LEFTSINGLE, .handler = module_entry<ap_vs_knob_inc>},
     {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE},
     {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
 };

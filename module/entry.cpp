@@ -1,10 +1,8 @@
 // Module start and stop routines and the library entry. The module keeps no
 // per-load state to set up or tear down: all of it is static data with fixed
-// initial values.
-#include "module/entry.h"
+// initial values. Nothing is released at unload either: the sound library,
+// once loaded, stays loaded for the life of the process.
 #include "module/gauges.h"
-
-uint32_t module_process_ending = 0;
 
 void MODULE_CALL module_init(void) {}
 
@@ -14,10 +12,14 @@ void MODULE_CALL module_deinit(void) {}
 #include <windows.h>
 
 // Success for every reason: process and thread attach and detach alike.
-// A detach with `reserved` set means the process is ending, not a
-// FreeLibrary of the module; that is noted for the module's unload.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_DETACH && reserved != nullptr) module_process_ending = 1;
+static BOOL MODULE_CALL module_library_entry(HINSTANCE, DWORD, LPVOID) {
     return TRUE;
+}
+
+// The loader calls this from the run-time's own entry, with whatever x87
+// state the loading thread has; it goes through the guard as every other
+// entry point does.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    return module_entry<module_library_entry>(instance, reason, reserved);
 }
 #endif

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "module/records.h"
+#include "module/x87_guard.h"
 
 extern GAUGEHDR presel_gauge_header;        // "altpreselector"
 extern GAUGEHDR presel_vc_gauge_header;     // "vcaltpreselector"
@@ -23,11 +24,11 @@ void MODULE_CALL module_deinit(void);
 
 // The seven generic routines, as every gauge header names them.
 constexpr GAUGE_ROUTINES MODULE_GENERIC_ROUTINES = {
-    .query = module_query,
-    .install = module_install,
-    .initialize = module_initialize,
-    .update = module_update,
-    .generate = module_generate,
-    .draw = module_draw,
-    .kill = module_kill,
+    .query = module_entry<module_query>,
+    .install = module_entry<module_install>,
+    .initialize = module_entry<module_initialize>,
+    .update = module_entry<module_update>,
+    .generate = module_entry<module_generate>,
+    .draw = module_entry<module_draw>,
+    .kill = module_entry<module_kill>,
 };

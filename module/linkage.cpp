@@ -12,8 +12,8 @@ MODULE_EXPORT IMPORT_TABLE ImportTable = {
 
 MODULE_EXPORT LINKAGE Linkage = {
     .module_id = 0x13,
-    .module_init = module_init,
-    .module_deinit = module_deinit,
+    .module_init = module_entry<module_init>,
+    .module_deinit = module_entry<module_deinit>,
     .flags = 0,
     .priority = 0,
     .version = 0x0800,

@@ -50,13 +50,13 @@ constexpr PRESEL_ELEMENTS presel_elements(PRESEL_ELEMENTS* self, GAUGEHDR* gauge
         .face = {.header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 5120, .position_x = 0,
                             .position_y = 0, .gauge = gauge, .next_element = self->children,
                             .draw_flags = DRAW_FLAGS_FACE}},
-        .ent_lamp = lamp(5123, 45, 24, TOKEN_AP_HDG, presel_ent_lamp),
-        .alt_lamp = lamp(5133, 45, 46, TOKEN_AP_NAV, presel_alt_lamp),
-        .baro_lamp = lamp(5130, 142, 46, TOKEN_AP_NAV, presel_baro_lamp),
-        .sel_lamp = lamp(5126, 65, 46, TOKEN_AP_APR, presel_sel_lamp),
-        .alr_lamp = lamp(5129, 85, 46, TOKEN_AP_REV, presel_alr_lamp),
-        .dh_lamp = lamp(5136, 108, 46, TOKEN_AP_ALT, presel_dh_lamp),
-        .vs_lamp = lamp(5139, 125, 46, TOKEN_AP_VS, presel_vs_lamp),
+        .ent_lamp = lamp(5123, 45, 24, TOKEN_AP_HDG, module_entry<presel_ent_lamp>),
+        .alt_lamp = lamp(5133, 45, 46, TOKEN_AP_NAV, module_entry<presel_alt_lamp>),
+        .baro_lamp = lamp(5130, 142, 46, TOKEN_AP_NAV, module_entry<presel_baro_lamp>),
+        .sel_lamp = lamp(5126, 65, 46, TOKEN_AP_APR, module_entry<presel_sel_lamp>),
+        .alr_lamp = lamp(5129, 85, 46, TOKEN_AP_REV, module_entry<presel_alr_lamp>),
+        .dh_lamp = lamp(5136, 108, 46, TOKEN_AP_ALT, module_entry<presel_dh_lamp>),
+        .vs_lamp = lamp(5139, 125, 46, TOKEN_AP_VS, module_entry<presel_vs_lamp>),
         .vs_readout =
             {
                 .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 124,
@@ -67,7 +67,7 @@ constexpr PRESEL_ELEMENTS presel_elements(PRESEL_ELEMENTS* self, GAUGEHDR* gauge
                 .box_height = 15,
                 .style = MODULE_STRING_STYLE,
                 .char_count = 3,  // "%+02i"
-                .callback = presel_vs_string,
+                .callback = module_entry<presel_vs_string>,
             },
         .altitude_readout =
             {
@@ -111,16 +111,16 @@ constexpr PRESEL_MOUSE_LIST presel_mouse_list() {
     };
     return {{
         {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
-        area(9, 29, 20, 10, CURSOR_HAND, presel_dta_button),
-        area(9, 53, 20, 10, CURSOR_HAND, presel_bar_button),
-        area(30, 78, 20, 10, CURSOR_HAND, presel_alt_button),
-        area(93, 78, 20, 10, CURSOR_HAND, presel_dh_button),
-        area(127, 78, 20, 10, CURSOR_HAND, presel_vs_button),
-        area(162, 78, 20, 10, CURSOR_HAND, presel_man_button),
-        area(61, 78, 20, 10, CURSOR_HAND, presel_alr_button),
-        area(175, 38, 14, 14, CURSOR_DOWNARROW, presel_knob_dec),
-        area(201, 38, 12, 14, CURSOR_UPARROW, presel_knob_inc),
-        area(192, 42, 6, 6, CURSOR_HAND, presel_knob_pull),
+        area(9, 29, 20, 10, CURSOR_HAND, module_entry<presel_dta_button>),
+        area(9, 53, 20, 10, CURSOR_HAND, module_entry<presel_bar_button>),
+        area(30, 78, 20, 10, CURSOR_HAND, module_entry<presel_alt_button>),
+        area(93, 78, 20, 10, CURSOR_HAND, module_entry<presel_dh_button>),
+        area(127, 78, 20, 10, CURSOR_HAND, module_entry<presel_vs_button>),
+        area(162, 78, 20, 10, CURSOR_HAND, module_entry<presel_man_button>),
+        area(61, 78, 20, 10, CURSOR_HAND, module_entry<presel_alr_button>),
+        area(175, 38, 14, 14, CURSOR_DOWNARROW, module_entry<presel_knob_dec>),
+        area(201, 38, 12, 14, CURSOR_UPARROW, module_entry<presel_knob_inc>),
+        area(192, 42, 6, 6, CURSOR_HAND, module_entry<presel_knob_pull>),
         {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE},
         {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
     }};

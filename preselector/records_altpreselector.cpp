@@ -4,7 +4,7 @@
 #include "preselector/service.h"
 
 static constinit PRESEL_ELEMENTS presel_elements_2d =
-    presel_elements(&presel_elements_2d, &presel_gauge_header, presel_altitude_string);
+    presel_elements(&presel_elements_2d, &presel_gauge_header, module_entry<presel_altitude_string>);
 
 static constinit PRESEL_MOUSE_LIST presel_mouse_2d = presel_mouse_list();
 
@@ -15,5 +15,5 @@ GAUGEHDR presel_gauge_header = {
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
     .mouse_rect = presel_mouse_2d.areas,
-    .service_callback = presel_service_chime,
+    .service_callback = module_entry<presel_service_chime>,
 };

@@ -4,7 +4,7 @@
 #include "preselector/service.h"
 
 static constinit PRESEL_ELEMENTS presel_elements_nosnd =
-    presel_elements(&presel_elements_nosnd, &presel_nosnd_gauge_header, presel_altitude_string_nosnd);
+    presel_elements(&presel_elements_nosnd, &presel_nosnd_gauge_header, module_entry<presel_altitude_string_nosnd>);
 
 static constinit PRESEL_MOUSE_LIST presel_mouse_nosnd = presel_mouse_list();
 
@@ -15,5 +15,5 @@ GAUGEHDR presel_nosnd_gauge_header = {
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
     .mouse_rect = presel_mouse_nosnd.areas,
-    .service_callback = presel_service_quiet,
+    .service_callback = module_entry<presel_service_quiet>,
 };

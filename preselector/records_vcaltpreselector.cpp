@@ -5,7 +5,7 @@
 #include "preselector/service.h"
 
 static constinit PRESEL_ELEMENTS presel_elements_vc =
-    presel_elements(&presel_elements_vc, &presel_vc_gauge_header, presel_altitude_string_vc);
+    presel_elements(&presel_elements_vc, &presel_vc_gauge_header, module_entry<presel_altitude_string_vc>);
 
 // The structural records only: no clickable area.
 static MOUSERECT presel_mouse_vc[] = {
@@ -21,5 +21,5 @@ GAUGEHDR presel_vc_gauge_header = {
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 300,
     .mouse_rect = presel_mouse_vc,
-    .service_callback = presel_service_quiet,
+    .service_callback = module_entry<presel_service_quiet>,
 };

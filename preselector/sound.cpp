@@ -1,6 +1,5 @@
 #include "preselector/sound.h"
 
-#include "module/entry.h"
 #include "module/host.h"
 
 #if defined(_WIN32)
@@ -16,7 +15,6 @@ typedef int(SOUND_CALL* PRESEL_SOUND_PLAY)(uint32_t handle, int32_t zero);
 
 struct PRESEL_SOUND_LIBRARY {
     uint32_t looked_for;  // the one attempt of this load of the module was made
-    void* library;        // held only while both operations were found
     PRESEL_SOUND_LOAD load;
     PRESEL_SOUND_PLAY play;
 };
@@ -31,9 +29,6 @@ void (*presel_sound_find(void* library, uintptr_t ordinal))(void) {
     FARPROC found = GetProcAddress(static_cast<HMODULE>(library), MAKEINTRESOURCEA(ordinal));
     return reinterpret_cast<void (*)(void)>(found);
 }
-void presel_sound_close(void* library) {
-    FreeLibrary(static_cast<HMODULE>(library));
-}
 #else
 // The host installs the library before the module (by full path, its
 // symbols global); its own name finds it there.
@@ -43,13 +38,13 @@ void* presel_sound_open() {
 void (*presel_sound_find(void* library, uintptr_t ordinal))(void) {
     return reinterpret_cast<void (*)(void)>(dlsym(library, ordinal == 1 ? "fssound_load" : "fssound_play"));
 }
-void presel_sound_close(void* library) {
-    dlclose(library);
-}
 #endif
 
-// Binds the library on first use. A library lacking either operation is
-// let go at once and counts as missing.
+// Binds the library on first use. A library lacking either operation counts
+// as missing. Whatever was found is never released: not here, and not at the
+// module's unload, whose library detach runs under the loader lock where
+// releasing a library is forbidden. It stays loaded for the life of the
+// process, as the chime's handle stays loaded for the life of the module.
 void presel_sound_bind() {
     PRESEL_SOUND_LIBRARY& sound = presel_sound;
     if (sound.looked_for) return;
@@ -58,22 +53,9 @@ void presel_sound_bind() {
     if (!library) return;
     auto load = reinterpret_cast<PRESEL_SOUND_LOAD>(presel_sound_find(library, 1));
     auto play = reinterpret_cast<PRESEL_SOUND_PLAY>(presel_sound_find(library, 7));
-    if (!load || !play) {
-        presel_sound_close(library);
-        return;
-    }
-    sound.library = library;
+    if (!load || !play) return;
     sound.load = load;
     sound.play = play;
-}
-
-// When the module itself is unloaded it lets go of the library, so that a
-// later load of the module in the same process looks for it afresh. Not when
-// the whole process is ending: the library may be gone already, and
-// releasing a library from a library's unload is unsafe then.
-__attribute__((destructor)) void presel_sound_release() {
-    if (presel_sound.library && !module_process_ending) presel_sound_close(presel_sound.library);
-    presel_sound = {};
 }
 
 }  // namespace
