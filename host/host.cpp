@@ -33,6 +33,7 @@ Host::Host(const std::string& module_path, HostOptions options) {
     linkage_ = static_cast<LINKAGE*>(module_.symbol("Linkage"));
     resource_folder_ = options.resource_folder.empty() ? folder_of(module_path) + "/bitmaps" : options.resource_folder;
     log_lookups_ = options.log_lookups;
+    x87_control_ = options.x87_control;
     current_ = this;
     import_table_->panels.table = panels();
     start();

@@ -130,6 +130,11 @@ struct HostOptions {
     bool sound = true;
     // Log every lookup_var call (lookups()).
     bool log_lookups = true;
+    // An x87 control word (host/x87.h) loaded, with the exception flags
+    // cleared, before every call into the module; after each call the
+    // state must be as it was, or the call is told in x87_faults(). 0: the
+    // process's x87 state is left alone.
+    uint16_t x87_control = 0;
 };
 
 class Host {
@@ -177,6 +182,10 @@ public:
     bool guarded(const char* what, Call&& call) {
         return guarded(CallSite{what}, std::forward<Call>(call));
     }
+    // Calls into the module that left the x87 state otherwise than the
+    // host had set it (HostOptions::x87_control), e.g. "callback of child 3
+    // of gauge \"autopilot\": x87 control word 0x027F instead of ...".
+    const std::vector<std::string>& x87_faults() const { return x87_faults_; }
     // Trap calls recorded and not yet taken, oldest first.
     const std::vector<TrapCall>& traps() const { return traps_; }
     // Hands over the trap calls recorded so far and forgets them.
@@ -223,6 +232,8 @@ private:
     std::vector<Lookup> lookups_;
     std::vector<ElementListCall> element_list_calls_;
     std::vector<TrapCall> traps_;
+    uint16_t x87_control_ = 0;
+    std::vector<std::string> x87_faults_;
     Guard* guard_ = nullptr;
     std::vector<std::unique_ptr<Gauge>> placed_;
 };

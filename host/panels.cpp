@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "host/host.h"
+#include "host/x87.h"
 
 namespace panelhost {
 
@@ -142,16 +143,26 @@ bool Host::run_guarded(const CallSite& site, void (*call)(void*), void* context)
     guard.site = &site;
     guard.outer = guard_;
     guard_ = &guard;
+    // The host's control word is the module's world for this call only; the
+    // host's own arithmetic keeps the process's.
+    const uint16_t own_x87 = x87_control_ ? x87_control() : 0;
     if (setjmp(guard.jump) == 0) {
+        if (x87_control_) x87_set(x87_control_);
         try {
             call(context);
         } catch (...) {  // a host service threw through the module: this guard is gone
             guard_ = guard.outer;
             throw;
         }
+        if (x87_control_) {
+            std::string left = x87_left_behind(x87_control_);
+            if (!left.empty()) x87_faults_.push_back(site.text() + ": " + left);
+            x87_set(own_x87);
+        }
         guard_ = guard.outer;
         return true;
     }
+    if (x87_control_) x87_set(own_x87);
     guard_ = guard.outer;  // a trap ended the call
     return false;
 }
