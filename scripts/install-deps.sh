@@ -49,7 +49,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   say "installing ${missing[*]}"
   update_indexes
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    # With one architecture's security index unread, the two architectures'
+    # candidates of a shared library differ and wine32 cannot be resolved;
+    # the release's own versions agree on both.
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ -n "$release" ] || exit 1
+    say "retrying with the $release release's own versions"
+    apt-get install -y -qq --no-install-recommends -t "$release" "${missing[@]}" >/dev/null
+  fi
 fi
 
 # 32-bit Wine needs a kernel that runs 32-bit programs, or the emulator.
