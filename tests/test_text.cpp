@@ -10,6 +10,7 @@
 #include <random>
 
 #include "module/text.h"
+#include "tests/test_autopilot.h"
 #include "tests/test_preselector.h"
 
 using namespace presel;
@@ -363,7 +364,7 @@ void check_read_outs_with_comma_locale() {
     CHECK(std::string(presel.text(VS_READOUT)) == "-12");
     host->set_token(TOKEN_VERTICAL_SPEED, 0);
     autopilot.cycle();
-    CHECK(std::string(autopilot.text(autopilot.children().size() - 1)) == "+0");
+    CHECK(std::string(autopilot.text(ap_test::READOUT)) == "+0");
 }
 
 }  // namespace
