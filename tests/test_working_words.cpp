@@ -202,9 +202,11 @@ TEST_CASE("the working-words mode writes every engine word before each call, nev
         CHECK(headers == 5);
         CHECK(elements == expected);
         // The records the module gave stay as they were: the host still
-        // walks them, and the gauge still answers.
-        autopilot.click(458 + 15, 74 + 15);
-        CHECK(host->events().size() == 1);
+        // walks them, and a click on the VS knob still steps the reference.
+        const MOUSERECT* knob_inc = autopilot.areas().back();
+        autopilot.click(knob_inc->x + knob_inc->width / 2, knob_inc->y + knob_inc->height / 2);
+        REQUIRE(host->events().size() == 1);
+        CHECK(host->events()[0].event == evt_vs_ref_set);
     }
     SUBCASE("not asked") {
         auto host = test::load();

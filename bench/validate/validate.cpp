@@ -136,12 +136,15 @@ int run(const Options& options) {
         record_row(check_tree(header, *facts));
         record_row(check_mouse(header, *facts));
         report.row(check_bitmaps(*host, header, *facts));
+        // Each row printed as soon as its drive ends, so that a crash in the
+        // next leaves it on the screen.
         CleanDrive& drive = clean[facts->name];
-        for (const Group& group : {check_callbacks(*host, header, *facts, &drive.trace),
-                                   check_clicks(*host, header, *facts, &drive.trace)}) {
+        auto drive_row = [&](const Group& group) {
             drive.problems.insert(group.problems.begin(), group.problems.end());
             report.row(group);
-        }
+        };
+        drive_row(check_callbacks(*host, header, *facts, &drive.trace));
+        drive_row(check_clicks(*host, header, *facts, &drive.trace));
     }
     unload(host);
 
@@ -154,24 +157,19 @@ int run(const Options& options) {
     Group again{"(module)", "working"};
     host = load_module(options, host_options, again,
                        "loading the module again, with working data in the engine's words");
-    if (!host) {
-        report.row(again);
-        return report.finish();
-    }
+    if (!host || !again.passed()) report.row(again);
+    if (!host) return report.finish();
     reset_drive();
     for (GAUGEHDR* header : host->gauge_table()) {
         const GaugeFacts* facts = header->name ? facts_of(header->name) : nullptr;
         if (!facts) continue;
         Trace trace;
         std::vector<std::string> problems;
-        for (const Group& group : {check_callbacks(*host, header, *facts, &trace, "working"),
-                                   check_clicks(*host, header, *facts, &trace, "working")})
-            problems.insert(problems.end(), group.problems.begin(), group.problems.end());
-        report_traps(*host, again);
-        Group row = check_working(*facts, clean[facts->name].trace, clean[facts->name].problems, trace, problems);
-        row.problems.insert(row.problems.end(), again.problems.begin(), again.problems.end());
-        again.problems.clear();
-        report.row(row);
+        Group callbacks = check_callbacks(*host, header, *facts, &trace, "working");
+        problems.insert(problems.end(), callbacks.problems.begin(), callbacks.problems.end());
+        Group clicks = check_clicks(*host, header, *facts, &trace, "working");
+        problems.insert(problems.end(), clicks.problems.begin(), clicks.problems.end());
+        report.row(check_working(*facts, clean[facts->name].trace, clean[facts->name].problems, trace, problems));
     }
     unload(host);
     return report.finish();

@@ -241,9 +241,10 @@ TEST_CASE("a module that crashes under hostile values leaves a line naming the c
     CHECK(run.has_line({"FAIL autopilot clicks:", "the handler of mouse record 9 (child at 416,74)",
                         "with every token at NaN", "the module crashed (SIGSEGV)"}));
     CHECK(run.has("VALIDATION FAILED"));
-    // The rows before the crash were printed.
+    // The rows before the crash were printed, the crashed gauge's own among them.
     CHECK_FALSE(run.has("annunciator "));
     CHECK(run.has_line({"altpreselectornosnd", "clicks", "PASS"}));
+    CHECK(run.has_line({"autopilot", "callbacks", "FAIL"}));
 }
 
 TEST_CASE("bad command lines are refused with a reason") {
