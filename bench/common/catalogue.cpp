@@ -31,20 +31,11 @@ const std::vector<NamedToken>& tokens() {
 }
 
 const std::vector<NamedEvent>& events() {
-    static const std::vector<NamedEvent> list = {
-        {"evt_vs_ref_set", evt_vs_ref_set},
-        {"evt_alt_ref_set", evt_alt_ref_set},
-        {"evt_vertical_engage_a", evt_vertical_engage_a},
-        {"evt_vertical_engage_b", evt_vertical_engage_b},
-        {"evt_vertical_release_a", evt_vertical_release_a},
-        {"evt_vertical_release_b", evt_vertical_release_b},
-        {"evt_vs_step_up", evt_vs_step_up},
-        {"evt_vs_step_down", evt_vs_step_down},
-        {"evt_hdg_button", evt_hdg_button},
-        {"evt_nav_button", evt_nav_button},
-        {"evt_apr_button", evt_apr_button},
-        {"evt_rev_button", evt_rev_button},
-    };
+    static const std::vector<NamedEvent> list = [] {
+        std::vector<NamedEvent> from_module;
+        for (const KEY_EVENT_ENTRY& e : MODULE_KEY_EVENTS) from_module.push_back({e.name, e.event});
+        return from_module;
+    }();
     return list;
 }
 

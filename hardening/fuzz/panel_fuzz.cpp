@@ -30,6 +30,7 @@
 #include "hardening/support/module_data.h"
 #include "host/host.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 
 using panelhost::Gauge;
 using panelhost::Host;
@@ -43,11 +44,6 @@ const uint32_t TOKENS[] = {TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO,  TO
                            TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS,  TOKEN_AP_APR,
                            TOKEN_AP_REV,         TOKEN_AP_VS,    TOKEN_AP_VS_REF,  TOKEN_AP_FD,  TOKEN_AP_GPSS};
 
-const uint32_t MODULE_EVENTS[] = {evt_vs_ref_set,        evt_alt_ref_set,        evt_vertical_engage_a,
-                                  evt_vertical_engage_b, evt_vertical_release_a, evt_vertical_release_b,
-                                  evt_vs_step_up,        evt_vs_step_down,       evt_hdg_button,
-                                  evt_nav_button,        evt_apr_button,         evt_rev_button};
-
 constexpr double INF = std::numeric_limits<double>::infinity();
 const double SPECIAL_VALUES[] = {
     std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(), INF, -INF, 1e300, -1e300,
@@ -56,9 +52,6 @@ const double SPECIAL_VALUES[] = {
     -2147483649.0, -2147483648.5, 4294967295.0, 4294967296.0, 32767.0, 32768.0, -32768.0, -32769.0, 65535.0,
     65536.0, 0.0, -0.0, 1.0, -1.0, 0.5, 0.999999, 1.000001, 2.0, 65537.0, -65535.0, 99.9, -99.9, 100.0, -100.0,
     1499.9, 1500.0, 1600.0, -1500.0, -1600.0, 1e15, -1e15, 9.2233720368547758e18, -9.2233720368547758e18};
-
-constexpr int ALT_LEGEND = 4109;  // the autopilot's ALT legend bitmap
-constexpr int VS_LEGEND = 4115;   // the autopilot's VS legend bitmap
 
 constexpr size_t POOL_PER_GAUGE = 3;  // instances of each gauge an input may place
 
@@ -78,8 +71,8 @@ Session session;
 }
 
 bool is_module_event(uint32_t event) {
-    for (uint32_t e : MODULE_EVENTS)
-        if (e == event) return true;
+    for (const KEY_EVENT_ENTRY& e : MODULE_KEY_EVENTS)
+        if (e.event == event) return true;
     return false;
 }
 
@@ -126,7 +119,7 @@ struct Checker {
             }
         }
         if (g.name() == "autopilot") {
-            int alt = g.child_by_bitmap(ALT_LEGEND), vs = g.child_by_bitmap(VS_LEGEND);
+            int alt = g.child_by_bitmap(BITMAP_AP_ALT), vs = g.child_by_bitmap(BITMAP_AP_VS);
             if (alt >= 0 && vs >= 0 && g.lit(size_t(alt)) && g.lit(size_t(vs)))
                 broken("the autopilot's ALT and VS legends are lit together");
         }
