@@ -3,7 +3,7 @@
 // initial values).
 #pragma once
 
-#include <doctest/doctest.h>
+#include "tests/main/main.h"
 
 #include <memory>
 #include <string>

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "host/host.h"
 #include "module/tokens.h"
 #include "resources/bitmaps.h"
 
@@ -39,16 +40,9 @@ const std::vector<NamedEvent>& events() {
     return list;
 }
 
-const std::vector<std::string>& gauge_names() {
-    static const std::vector<std::string> list = {"altpreselector", "vcaltpreselector", "altpreselectornosnd",
-                                                  "autopilot", "annunciator"};
-    return list;
-}
-
 static const Face AUTOPILOT_FACE = {
     .kind = "autopilot",
     .face_bitmap = BITMAP_AP_FACE,
-    .clickable_gauge = "autopilot",
     .controls = {"HDG", "NAV", "APR", "REV", "ALT", "ARM", "VS", "knob-dec", "knob-inc"},
     .legends = {{"RDY", BITMAP_AP_RDY},
                 {"HDG", BITMAP_AP_HDG},
@@ -65,7 +59,6 @@ static const Face AUTOPILOT_FACE = {
 static const Face ANNUNCIATOR_FACE = {
     .kind = "annunciator",
     .face_bitmap = BITMAP_ANN_FACE,
-    .clickable_gauge = "annunciator",
     .controls = {},
     .legends = {{"HDG", BITMAP_ANN_HDG},
                 {"NAV", BITMAP_ANN_NAV},
@@ -85,18 +78,75 @@ static const Face ANNUNCIATOR_FACE = {
 static const Face PRESELECTOR_FACE = {
     .kind = "preselector",
     .face_bitmap = BITMAP_PRESEL_FACE,
-    .clickable_gauge = "altpreselector",
     .controls = {"DTA", "BAR", "ALT", "DH", "VS", "MAN", "ALR", "knob-dec", "knob-inc", "knob-pull"},
     .legends = {{"ENT", BITMAP_PRESEL_ENT}, {"ALT", BITMAP_PRESEL_ALT}, {"BARO", BITMAP_PRESEL_BARO}, {"SEL", BITMAP_PRESEL_SEL}, {"ALR", BITMAP_PRESEL_ALR}, {"DH", BITMAP_PRESEL_DH}, {"VS", BITMAP_PRESEL_VS}},
     .readouts = {{"vs", TOKEN_AP_VS_REF}, {"altitude", TOKEN_AP_ALT_REF}},
 };
 
+const Face* const FACES[] = {&AUTOPILOT_FACE, &ANNUNCIATOR_FACE, &PRESELECTOR_FACE};
+
+namespace {
+
+struct ModuleGauges {
+    std::vector<std::string> names;
+    std::vector<const Face*> faces;             // beside names
+    std::vector<std::string> clickable{std::size(FACES)};  // beside FACES
+};
+
+ModuleGauges& module_gauges() {
+    static ModuleGauges gauges;
+    return gauges;
+}
+
+size_t child_areas(const GAUGEHDR& header) {
+    size_t count = 0;
+    for (const MOUSERECT* area = header.mouse_rect; area && area->kind != MOUSE_KIND_END; ++area)
+        count += area->kind == MOUSE_KIND_CHILD;
+    return count;
+}
+
+}  // namespace
+
+void read_gauges(const panelhost::Host& host) {
+    ModuleGauges known;
+    for (const GAUGEHDR* header : host.gauge_table()) {
+        if (!header->name) continue;
+        const ELEMENT_HEADER* root = header->element_list ? header->element_list[0] : nullptr;
+        const Face* face = nullptr;
+        for (size_t i = 0; i < std::size(FACES); ++i) {
+            if (!root || root->resource_id != FACES[i]->face_bitmap) continue;
+            face = FACES[i];
+            if (known.clickable[i].empty() && !face->controls.empty() && child_areas(*header) >= face->controls.size())
+                known.clickable[i] = header->name;
+        }
+        known.names.push_back(header->name);
+        known.faces.push_back(face);
+    }
+    module_gauges() = std::move(known);
+}
+
+void read_gauges(const std::string& module_path) {
+    panelhost::HostOptions options;
+    options.sound = false;
+    options.log_lookups = false;
+    panelhost::Host host(module_path, options);
+    read_gauges(host);
+}
+
+const std::vector<std::string>& gauge_names() { return module_gauges().names; }
+
 const Face* face_of(std::string_view gauge_name) {
-    if (gauge_name == "autopilot") return &AUTOPILOT_FACE;
-    if (gauge_name == "annunciator") return &ANNUNCIATOR_FACE;
-    if (gauge_name == "altpreselector" || gauge_name == "vcaltpreselector" || gauge_name == "altpreselectornosnd")
-        return &PRESELECTOR_FACE;
+    const ModuleGauges& known = module_gauges();
+    for (size_t i = 0; i < known.names.size(); ++i)
+        if (known.names[i] == gauge_name) return known.faces[i];
     return nullptr;
+}
+
+const std::string& clickable_gauge(const Face& face) {
+    for (size_t i = 0; i < std::size(FACES); ++i)
+        if (FACES[i] == &face) return module_gauges().clickable[i];
+    static const std::string none;
+    return none;
 }
 
 static bool same_name(std::string_view a, std::string_view b) {

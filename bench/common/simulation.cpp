@@ -63,13 +63,14 @@ Placed* Simulation::find(const std::string& name) {
 }
 
 std::pair<int, int> Simulation::control_point(const Face& face, int control) const {
-    GAUGEHDR* header = host_->find_gauge(face.clickable_gauge);
+    const std::string& clickable = clickable_gauge(face);
+    GAUGEHDR* header = clickable.empty() ? nullptr : host_->find_gauge(clickable);
     std::vector<const MOUSERECT*> areas;
     for (const MOUSERECT* area = header ? header->mouse_rect : nullptr; area && area->kind != MOUSE_KIND_END; ++area)
         if (area->kind == MOUSE_KIND_CHILD) areas.push_back(area);
     if (size_t(control) >= areas.size())
         throw BenchError("control " + std::string(face.controls[size_t(control)]) + " is child area " +
-                         std::to_string(control + 1) + " of \"" + face.clickable_gauge + "\", whose mouse list has " +
+                         std::to_string(control + 1) + " of \"" + clickable + "\", whose mouse list has " +
                          std::to_string(areas.size()) + " child areas");
     const MOUSERECT* area = areas[size_t(control)];
     return {area->x + area->width / 2, area->y + area->height / 2};

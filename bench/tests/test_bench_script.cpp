@@ -2,6 +2,9 @@
 // bad line gets (always the file, the line and what is wrong).
 #include "bench/tests/bench_support.h"
 
+#include "bench/common/catalogue.h"
+#include "host/host.h"
+
 #include <string>
 #include <vector>
 
@@ -162,6 +165,31 @@ TEST_CASE("names are found whatever their case, numbers only when the module use
     CHECK(bench::find_control(presel, "Knob-Inc") == 8);
     CHECK(bench::find_legend(presel, "baro") == 2);
     CHECK(bench::face_of("AUTOPILOT") == nullptr);
+}
+
+TEST_CASE("the bench's gauges are the module's gauge table, each of the kind its face shows") {
+    panelhost::HostOptions o;
+    o.sound = false;
+    std::vector<std::string> table;
+    {
+        panelhost::Host host(benchtest::module_path, o);
+        for (const GAUGEHDR* header : host.gauge_table()) table.push_back(header->name);
+    }
+    CHECK(bench::gauge_names() == table);
+    for (const std::string& name : table) {
+        INFO(name);
+        CHECK(bench::face_of(name) != nullptr);
+    }
+    const bench::Face& presel = *bench::face_of("altpreselector");
+    CHECK(bench::face_of("vcaltpreselector") == &presel);
+    CHECK(bench::face_of("altpreselectornosnd") == &presel);
+    CHECK(bench::face_of("autopilot") != &presel);
+    // The virtual-cockpit rendition shows the same face without any areas:
+    // controls are found on the first gauge of the kind that has them.
+    CHECK(bench::clickable_gauge(presel) == "altpreselector");
+    CHECK(bench::clickable_gauge(*bench::face_of("autopilot")) == "autopilot");
+    CHECK(bench::clickable_gauge(*bench::face_of("annunciator")).empty());
+    CHECK(bench::face_of("altpreselector ") == nullptr);
 }
 
 TEST_CASE("a missing script file, or a folder in its place, is named") {

@@ -24,9 +24,6 @@ using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
 // The host's PANELS operations, with counting paused while they run.
 struct PausedPanels {
 #define PAUSED_SERVICE(WORD, word, field, parameters, arguments) \
@@ -82,7 +79,8 @@ TEST_CASE("10,000 panel cycles of all five gauges, clicks between them, allocate
     options.log_lookups = false;
     Host host(test::module_path, options);
     std::vector<Gauge*> gauges;
-    for (const char* name : GAUGE_NAMES) gauges.push_back(&host.place(name));
+    for (const GAUGEHDR* header : host.gauge_table()) gauges.push_back(&host.place(header->name));
+    REQUIRE(gauges.size() == MODULE_GAUGE_COUNT);
     panelhost::PanelsTable paused = paused_table();
     host.import_table()->panels.table = &paused.services;
     reserve_sound_record(host);

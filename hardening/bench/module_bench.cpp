@@ -22,9 +22,6 @@ using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
 std::string module_path = PANEL_BENCH_MODULE;
 std::string null_path = PANEL_BENCH_NULL_MODULE;
 std::string sound_path = PANEL_BENCH_SOUND;
@@ -38,7 +35,7 @@ struct Panel {
     std::vector<Gauge*> gauges;
 
     explicit Panel(const std::string& path) : host(path, options()) {
-        for (const char* name : GAUGE_NAMES) gauges.push_back(&host.place(name));
+        for (const GAUGEHDR* header : host.gauge_table()) gauges.push_back(&host.place(header->name));
         host.set_token(TOKEN_AP_MASTER, 1.0);
         host.set_token(TOKEN_AP_HDG, 1.0);
         host.set_token(TOKEN_ALTITUDE, 6500.0);

@@ -14,6 +14,7 @@
 
 #include "bench/common/catalogue.h"
 #include "bench/common/panel_config.h"
+#include "hardening/support/module_gauges.h"
 
 namespace {
 
@@ -38,6 +39,11 @@ void check(const bench::PanelConfig& c, size_t lines) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    hardening::read_module_gauges("panel_config_fuzz", FUZZ_DEFAULT_MODULE);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly `size` bytes, so that any read past them is reported.

@@ -37,9 +37,6 @@ using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
 const uint32_t TOKENS[] = {TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO,  TOKEN_AP_MASTER, TOKEN_AP_NAV,
                            TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS,  TOKEN_AP_APR,
                            TOKEN_AP_REV,         TOKEN_AP_VS,    TOKEN_AP_VS_REF,  TOKEN_AP_FD,  TOKEN_AP_GPSS};
@@ -264,8 +261,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         session.host = new Host(module_path, options);
         // The module as loaded and started, before any gauge is placed.
         session.loaded = std::make_unique<hardening::ModuleData>(module_path, session.host->module().handle());
+        const std::vector<GAUGEHDR*> table = session.host->gauge_table();
+        if (table.size() != MODULE_GAUGE_COUNT) throw panelhost::HostError("the gauge table does not list five gauges");
         for (size_t i = 0; i < MODULE_GAUGE_COUNT; ++i)
-            for (size_t n = 0; n < POOL_PER_GAUGE; ++n) session.pool[i].push_back(&session.host->place(GAUGE_NAMES[i]));
+            for (size_t n = 0; n < POOL_PER_GAUGE; ++n) session.pool[i].push_back(&session.host->place(table[i]->name));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "panel_fuzz: %s\n", e.what());
         std::exit(2);

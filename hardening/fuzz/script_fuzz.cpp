@@ -16,6 +16,7 @@
 
 #include "bench/common/panel_config.h"
 #include "bench/common/script.h"
+#include "hardening/support/module_gauges.h"
 
 namespace {
 
@@ -90,6 +91,11 @@ void read(const std::string& text, size_t lines, const bench::PanelConfig* confi
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    hardening::read_module_gauges("script_fuzz", FUZZ_DEFAULT_MODULE);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly `size` bytes, so that any read past them is reported.
