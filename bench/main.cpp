@@ -190,7 +190,7 @@ int command_render(const std::vector<std::string>& args) {
                                     a.run.panel->source + "`");
     } else if (what == "panel") {
         for (const std::string& name : bench::gauge_names()) text << "place " << name << "\n";
-    } else if (bench::face_of(what)) {
+    } else if (bench::instrument_of(what)) {
         text << "place " << what << "\n";
     } else {
         throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) +

@@ -40,7 +40,7 @@ const std::vector<NamedEvent>& events() {
     return list;
 }
 
-static const Face AUTOPILOT_FACE = {
+static const Instrument AUTOPILOT = {
     .kind = "autopilot",
     .face_bitmap = BITMAP_AP_FACE,
     .controls = {"HDG", "NAV", "APR", "REV", "ALT", "ARM", "VS", "knob-dec", "knob-inc"},
@@ -56,7 +56,7 @@ static const Face AUTOPILOT_FACE = {
     .readouts = {{"vs", TOKEN_VERTICAL_SPEED}},
 };
 
-static const Face ANNUNCIATOR_FACE = {
+static const Instrument ANNUNCIATOR = {
     .kind = "annunciator",
     .face_bitmap = BITMAP_ANN_FACE,
     .controls = {},
@@ -75,7 +75,7 @@ static const Face ANNUNCIATOR_FACE = {
     .readouts = {},
 };
 
-static const Face PRESELECTOR_FACE = {
+static const Instrument PRESELECTOR = {
     .kind = "preselector",
     .face_bitmap = BITMAP_PRESEL_FACE,
     .controls = {"DTA", "BAR", "ALT", "DH", "VS", "MAN", "ALR", "knob-dec", "knob-inc", "knob-pull"},
@@ -83,14 +83,14 @@ static const Face PRESELECTOR_FACE = {
     .readouts = {{"vs", TOKEN_AP_VS_REF}, {"altitude", TOKEN_AP_ALT_REF}},
 };
 
-const Face* const FACES[] = {&AUTOPILOT_FACE, &ANNUNCIATOR_FACE, &PRESELECTOR_FACE};
+const Instrument* const INSTRUMENTS[] = {&AUTOPILOT, &ANNUNCIATOR, &PRESELECTOR};
 
 namespace {
 
 struct ModuleGauges {
     std::vector<std::string> names;
-    std::vector<const Face*> faces;             // beside names
-    std::vector<std::string> clickable{std::size(FACES)};  // beside FACES
+    std::vector<const Instrument*> kinds;  // beside names
+    std::vector<std::string> clickable{std::size(INSTRUMENTS)};  // beside INSTRUMENTS
 };
 
 ModuleGauges& module_gauges() {
@@ -112,15 +112,15 @@ void read_gauges(const panelhost::Host& host) {
     for (const GAUGEHDR* header : host.gauge_table()) {
         if (!header->name) continue;
         const ELEMENT_HEADER* root = header->element_list ? header->element_list[0] : nullptr;
-        const Face* face = nullptr;
-        for (size_t i = 0; i < std::size(FACES); ++i) {
-            if (!root || root->resource_id != FACES[i]->face_bitmap) continue;
-            face = FACES[i];
-            if (known.clickable[i].empty() && !face->controls.empty() && child_areas(*header) >= face->controls.size())
+        const Instrument* kind = nullptr;
+        for (size_t i = 0; i < std::size(INSTRUMENTS); ++i) {
+            if (!root || root->resource_id != INSTRUMENTS[i]->face_bitmap) continue;
+            kind = INSTRUMENTS[i];
+            if (known.clickable[i].empty() && !kind->controls.empty() && child_areas(*header) >= kind->controls.size())
                 known.clickable[i] = header->name;
         }
         known.names.push_back(header->name);
-        known.faces.push_back(face);
+        known.kinds.push_back(kind);
     }
     module_gauges() = std::move(known);
 }
@@ -135,16 +135,16 @@ void read_gauges(const std::string& module_path) {
 
 const std::vector<std::string>& gauge_names() { return module_gauges().names; }
 
-const Face* face_of(std::string_view gauge_name) {
+const Instrument* instrument_of(std::string_view gauge_name) {
     const ModuleGauges& known = module_gauges();
     for (size_t i = 0; i < known.names.size(); ++i)
-        if (known.names[i] == gauge_name) return known.faces[i];
+        if (known.names[i] == gauge_name) return known.kinds[i];
     return nullptr;
 }
 
-const std::string& clickable_gauge(const Face& face) {
-    for (size_t i = 0; i < std::size(FACES); ++i)
-        if (FACES[i] == &face) return module_gauges().clickable[i];
+const std::string& clickable_gauge(const Instrument& instrument) {
+    for (size_t i = 0; i < std::size(INSTRUMENTS); ++i)
+        if (INSTRUMENTS[i] == &instrument) return module_gauges().clickable[i];
     static const std::string none;
     return none;
 }
@@ -182,21 +182,21 @@ std::string event_name(uint32_t event) {
     return "";
 }
 
-int find_control(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.controls.size(); ++i)
-        if (same_name(name, face.controls[i])) return int(i);
+int find_control(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.controls.size(); ++i)
+        if (same_name(name, instrument.controls[i])) return int(i);
     return -1;
 }
 
-int find_legend(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.legends.size(); ++i)
-        if (same_name(name, face.legends[i].name)) return int(i);
+int find_legend(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.legends.size(); ++i)
+        if (same_name(name, instrument.legends[i].name)) return int(i);
     return -1;
 }
 
-int find_readout(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.readouts.size(); ++i)
-        if (same_name(name, face.readouts[i].name)) return int(i);
+int find_readout(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.readouts.size(); ++i)
+        if (same_name(name, instrument.readouts[i].name)) return int(i);
     return -1;
 }
 
@@ -218,17 +218,17 @@ std::string event_list() {
     return join(names);
 }
 
-std::string control_list(const Face& face) { return join({face.controls.begin(), face.controls.end()}); }
+std::string control_list(const Instrument& instrument) { return join({instrument.controls.begin(), instrument.controls.end()}); }
 
-std::string legend_list(const Face& face) {
+std::string legend_list(const Instrument& instrument) {
     std::vector<std::string> names;
-    for (const Legend& l : face.legends) names.push_back(l.name);
+    for (const Legend& l : instrument.legends) names.push_back(l.name);
     return join(names);
 }
 
-std::string readout_list(const Face& face) {
+std::string readout_list(const Instrument& instrument) {
     std::vector<std::string> names;
-    for (const Readout& r : face.readouts) names.push_back(r.name);
+    for (const Readout& r : instrument.readouts) names.push_back(r.name);
     return join(names);
 }
 

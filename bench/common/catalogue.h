@@ -38,7 +38,7 @@ struct Readout {
 
 // One kind of instrument, known by its face bitmap: what can be clicked and
 // read on it. Every gauge whose face is that bitmap is of this kind.
-struct Face {
+struct Instrument {
     const char* kind;  // "autopilot", "annunciator", "preselector"
     int32_t face_bitmap;
     std::vector<const char*> controls;  // in mouse-list order
@@ -67,23 +67,23 @@ std::optional<uint32_t> find_event(std::string_view text);
 // "evt_alt_ref_set", or "" for an event the module does not send.
 std::string event_name(uint32_t event);
 // The kind of a gauge name, or null for a name the module does not offer.
-const Face* face_of(std::string_view gauge_name);
+const Instrument* instrument_of(std::string_view gauge_name);
 // The first gauge of a kind whose mouse list has its controls: their
 // positions are taken from it (the virtual-cockpit preselector shows the
 // same face without any areas). "" when none has.
-const std::string& clickable_gauge(const Face& face);
+const std::string& clickable_gauge(const Instrument& instrument);
 
-// Index of a control / legend / read-out name on a face, case-insensitive; -1 if none.
-int find_control(const Face& face, std::string_view name);
-int find_legend(const Face& face, std::string_view name);
-int find_readout(const Face& face, std::string_view name);
+// Index of a control / legend / read-out name of an instrument, case-insensitive; -1 if none.
+int find_control(const Instrument& instrument, std::string_view name);
+int find_legend(const Instrument& instrument, std::string_view name);
+int find_readout(const Instrument& instrument, std::string_view name);
 
 // "a, b, c" for messages.
 std::string join(const std::vector<std::string>& names);
 std::string token_list();
 std::string event_list();
-std::string control_list(const Face& face);
-std::string legend_list(const Face& face);
-std::string readout_list(const Face& face);
+std::string control_list(const Instrument& instrument);
+std::string legend_list(const Instrument& instrument);
+std::string readout_list(const Instrument& instrument);
 
 }  // namespace bench

@@ -31,7 +31,7 @@ void check(const bench::PanelConfig& c, size_t lines) {
         previous_line = p.line;
         if (p.file.empty() || p.gauge.empty()) std::abort();
         if (p.ours()) {
-            if (!bench::face_of(p.gauge) || p.name.empty() || !names.insert(p.name).second) std::abort();
+            if (!bench::instrument_of(p.gauge) || p.name.empty() || !names.insert(p.name).second) std::abort();
         } else if (!p.name.empty()) {
             std::abort();
         }

@@ -42,17 +42,17 @@ void check(const bench::Script& s, size_t lines) {
         previous = c.line;
         switch (c.op) {
         case Op::Place:
-            if (!c.face || c.gauge.empty() || c.gauge == "panel") std::abort();
+            if (!c.instrument || c.gauge.empty() || c.gauge == "panel") std::abort();
             break;
         case Op::Click:
-            if (!c.face || (c.control != -1 && !within(c.face->controls.size(), c.control))) std::abort();
+            if (!c.instrument || (c.control != -1 && !within(c.instrument->controls.size(), c.control))) std::abort();
             if (c.repeat < 1 || c.repeat > 1000) std::abort();
             break;
         case Op::ExpectLamp:
-            if (!c.face || !within(c.face->legends.size(), c.legend)) std::abort();
+            if (!c.instrument || !within(c.instrument->legends.size(), c.legend)) std::abort();
             break;
         case Op::ExpectText:
-            if (!c.face || !within(c.face->readouts.size(), c.readout)) std::abort();
+            if (!c.instrument || !within(c.instrument->readouts.size(), c.readout)) std::abort();
             break;
         case Op::Cycles:
         case Op::Fly:
@@ -62,7 +62,7 @@ void check(const bench::Script& s, size_t lines) {
             if (c.path.empty() || c.path[0] == '/' || c.path.rfind("../", 0) == 0 ||
                 c.path.find("/../") != std::string::npos)
                 std::abort();
-            if (c.gauge != "panel" && !c.face) std::abort();
+            if (c.gauge != "panel" && !c.instrument) std::abort();
             break;
         case Op::SoundNext:
             if (c.sound_op != 1 && c.sound_op != 7) std::abort();
