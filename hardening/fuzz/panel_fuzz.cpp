@@ -5,7 +5,8 @@
 // promises to the host:
 //   - every read-out text is NUL-terminated inside its 32-byte buffer;
 //   - the autopilot's ALT and VS legends are never lit together;
-//   - every key event sent is one of the module's twelve;
+//   - every key event sent is one of the module's twelve, with the value its
+//     kind allows (0 where it carries none; a button's only from its area);
 //   - every preselector lamp answers -1 or 0 and nothing else;
 //   - no PANELS word but the nine services is ever called;
 // and the sanitizers must stay silent.
@@ -67,10 +68,10 @@ Session session;
     std::abort();
 }
 
-bool is_module_event(uint32_t event) {
+const KEY_EVENT_ENTRY* module_event(uint32_t event) {
     for (const KEY_EVENT_ENTRY& e : MODULE_KEY_EVENTS)
-        if (e.event == event) return true;
-    return false;
+        if (e.event == event) return &e;
+    return nullptr;
 }
 
 double take_value(FuzzedDataProvider& in) {
@@ -96,9 +97,15 @@ struct Checker {
 
     void events() {
         const auto& sent = host.events();
-        for (; events_seen < sent.size(); ++events_seen)
-            if (!is_module_event(sent[events_seen].event))
-                broken("key event " + std::to_string(sent[events_seen].event) + " is not one of the module's");
+        for (; events_seen < sent.size(); ++events_seen) {
+            const panelhost::KeyEvent& e = sent[events_seen];
+            const KEY_EVENT_ENTRY* known = module_event(e.event);
+            if (!known) broken("key event " + std::to_string(e.event) + " is not one of the module's");
+            if (known->value == KEY_EVENT_VALUE_ZERO && e.value != 0)
+                broken(std::string(known->name) + " sent with " + std::to_string(e.value) + "; it carries 0");
+            if (known->value == KEY_EVENT_VALUE_FROM_AREA && !e.from_area)
+                broken(std::string(known->name) + " sent by the module; only its mouse area sends it");
+        }
     }
 
     void gauge(const Gauge& g) {

@@ -17,6 +17,7 @@
 #include "bench/common/panel_config.h"
 #include "bench/common/script.h"
 #include "hardening/support/module_gauges.h"
+#include "hardening/support/reader_fuzz.h"
 
 namespace {
 
@@ -73,20 +74,14 @@ void check(const bench::Script& s, size_t lines) {
     }
 }
 
-void read(const std::string& text, size_t lines, const bench::PanelConfig* config) {
+void read(const hardening::FuzzText& in, const bench::PanelConfig* config) {
     try {
-        check(bench::parse_script(text, "fuzz.pbs", config), lines);
+        check(bench::parse_script(in.text, "fuzz.pbs", config), in.lines);
     } catch (const bench::BenchError& e) {
         // "fuzz.pbs:LINE: what", or "fuzz.pbs: the script holds no commands".
         std::string_view what = e.what();
-        if (what.substr(0, 9) != "fuzz.pbs:") std::abort();
-        if (what == "fuzz.pbs: the script holds no commands") return;
-        size_t colon = what.find(": ", 9);
-        if (colon == std::string_view::npos || colon == 9) std::abort();
-        const std::string number(what.substr(9, colon - 9));
-        char* end = nullptr;
-        unsigned long line = std::strtoul(number.c_str(), &end, 10);
-        if (*end || line < 1 || line > lines) std::abort();
+        if (what != "fuzz.pbs: the script holds no commands" && !hardening::names_a_line(what, "fuzz.pbs", in.lines))
+            std::abort();
     }
 }
 
@@ -98,11 +93,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A copy of exactly `size` bytes, so that any read past them is reported.
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    size_t lines = 1;
-    for (char c : text) lines += c == '\n';
-    read(text, lines, nullptr);
-    read(text, lines, &panel());
+    const hardening::FuzzText in(data, size);
+    read(in, nullptr);
+    read(in, &panel());
     return 0;
 }
