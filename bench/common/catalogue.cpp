@@ -218,7 +218,9 @@ std::string event_list() {
     return join(names);
 }
 
-std::string control_list(const Instrument& instrument) { return join({instrument.controls.begin(), instrument.controls.end()}); }
+std::string control_list(const Instrument& instrument) {
+    return join({instrument.controls.begin(), instrument.controls.end()});
+}
 
 std::string legend_list(const Instrument& instrument) {
     std::vector<std::string> names;

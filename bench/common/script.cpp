@@ -113,7 +113,8 @@ public:
             if (!point(where, c.x, c.y)) {
                 c.control = find_control(*c.instrument, where);
                 if (c.control < 0) {
-                    if (c.instrument->controls.empty()) fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
+                    if (c.instrument->controls.empty())
+                        fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
                     fail("unknown control \"" + where + "\" on \"" + c.gauge +
                          "\" (its controls: " + control_list(*c.instrument) + ")");
                 }
@@ -268,8 +269,8 @@ private:
             const std::string& name = word(3, "a legend name");
             c.legend = find_legend(*c.instrument, name);
             if (c.legend < 0)
-                fail("unknown legend \"" + name + "\" on \"" + c.gauge + "\" (its legends: " + legend_list(*c.instrument) +
-                     ")");
+                fail("unknown legend \"" + name + "\" on \"" + c.gauge +
+                     "\" (its legends: " + legend_list(*c.instrument) + ")");
             const std::string& state = word(4, "on or off");
             if (state != "on" && state != "off") fail("expected on or off, found \"" + state + "\"");
             c.on = state == "on";

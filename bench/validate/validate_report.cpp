@@ -55,16 +55,16 @@ int Report::finish() {
 
 const std::vector<GaugeFacts>& gauge_facts() {
     static const std::vector<GaugeFacts> facts = {
-        {.name = "altpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "vcaltpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "altpreselectornosnd", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "autopilot", .size_x_mm = 500, .face_id = BITMAP_AP_FACE, .last_id = BITMAP_AP_GPSS, .has_service = false,
-         .lamps_two_valued = false},
-        {.name = "annunciator", .size_x_mm = 300, .face_id = BITMAP_ANN_FACE, .last_id = BITMAP_ANN_SEL, .has_service = false,
-         .lamps_two_valued = false},
+        {.name = "altpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "vcaltpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "altpreselectornosnd", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "autopilot", .size_x_mm = 500, .face_id = BITMAP_AP_FACE, .last_id = BITMAP_AP_GPSS,
+         .has_service = false, .lamps_two_valued = false},
+        {.name = "annunciator", .size_x_mm = 300, .face_id = BITMAP_ANN_FACE, .last_id = BITMAP_ANN_SEL,
+         .has_service = false, .lamps_two_valued = false},
     };
     return facts;
 }
