@@ -5,7 +5,8 @@
 #   make check  builds natively and runs the native tests only: the loop
 #               to run while working (seconds)
 #   make run    installs what is missing, builds, runs the main job
-#   make bench  installs what is missing, builds, runs the module benchmark
+#   make benchmark  installs what is missing, builds, runs the module benchmark
+#               (make bench: the same)
 #   make release  installs what is missing, builds, writes the release zip
 # Deliverables go to dist/.
 
@@ -14,7 +15,7 @@ WIN32_BUILD  := build/win32
 DIST         := $(CURDIR)/dist
 JOBS         ?= $(shell nproc)
 
-.PHONY: all deps build native win32 test check run bench bench-run release clean
+.PHONY: all deps build native win32 test check run benchmark bench benchmark-run release clean
 
 all: build
 
@@ -48,14 +49,16 @@ check: deps
 run: build
 	./dist/panelbench run scenarios/default.pbs --out out
 
-bench: build
-	@$(MAKE) --no-print-directory -C . bench-run
+benchmark: build
+	@$(MAKE) --no-print-directory -C . benchmark-run
 
-bench-run:
-	@if [ -x ./$(NATIVE_BUILD)/hardening/module_bench ]; then \
-	  ./$(NATIVE_BUILD)/hardening/module_bench; \
+bench: benchmark
+
+benchmark-run:
+	@if [ -x ./$(NATIVE_BUILD)/hardening/module_benchmark ]; then \
+	  ./$(NATIVE_BUILD)/hardening/module_benchmark; \
 	else \
-	  echo "bench: ./$(NATIVE_BUILD)/hardening/module_bench is missing (not built yet)"; exit 1; \
+	  echo "benchmark: ./$(NATIVE_BUILD)/hardening/module_benchmark is missing (not built yet)"; exit 1; \
 	fi
 
 # The release zip: the gauge file, INSTALL.md, the gauges' pictures, SHA256SUMS.

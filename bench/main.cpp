@@ -5,6 +5,7 @@
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench validate MODULE_FILE [...]
 //   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
+//   panelbench gauges [--module PATH]   the module's gauge names, one a line
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -55,8 +56,8 @@ void usage(std::ostream& out) {
            "  panelbench serve [PANEL_CFG] [--port N] [--paused] [module options]\n"
            "      fly the panel in a browser: serves a page on 127.0.0.1 (default port 8022, 0: any\n"
            "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges\n"
-           "gauges: "
-        << bench::join(bench::gauge_names()) << "\n";
+           "  panelbench gauges [--module PATH]\n"
+           "      print the module's gauge names, one a line, in its gauge table's order\n";
 }
 
 std::string program_folder() {
@@ -82,6 +83,7 @@ std::string default_module() {
 
 struct Arguments {
     std::vector<std::string> positional;
+    std::string panel_file;
     bench::RunOptions run;
     std::string out;
     std::vector<std::string> sets;
@@ -119,14 +121,31 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
         } else if (arg == "--set") {
             a.sets.push_back(value());
         } else if (arg == "--panel") {
-            a.run.panel = bench::read_panel_config(value());
+            a.panel_file = value();
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
             a.positional.push_back(arg);
         }
     }
+    // Gauge names in scripts and configurations are the module's own.
+    bench::read_gauges(a.run.module_path);
+    if (!a.panel_file.empty()) a.run.panel = bench::read_panel_config(a.panel_file);
     return a;
+}
+
+// One name a line, for scripts that need the list.
+int command_gauges(const std::vector<std::string>& args) {
+    std::string module = default_module();
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--module" && i + 1 < args.size())
+            module = args[++i];
+        else
+            throw bench::BenchError("gauges takes only --module PATH");
+    }
+    bench::read_gauges(module);
+    for (const std::string& name : bench::gauge_names()) std::cout << name << "\n";
+    return 0;
 }
 
 // Several scripts run one after the other, each with the module freshly
@@ -171,7 +190,7 @@ int command_render(const std::vector<std::string>& args) {
                                     a.run.panel->source + "`");
     } else if (what == "panel") {
         for (const std::string& name : bench::gauge_names()) text << "place " << name << "\n";
-    } else if (bench::face_of(what)) {
+    } else if (bench::instrument_of(what)) {
         text << "place " << what << "\n";
     } else {
         throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) +
@@ -215,6 +234,7 @@ int main(int argc, char** argv) {
         if (command == "run") return command_run(args);
         if (command == "render") return command_render(args);
         if (command == "validate") return bench_validate(args);
+        if (command == "gauges") return command_gauges(args);
         if (command == "serve") {
 #if defined(_WIN32)
             throw bench::BenchError("this build has no server; use the native panelbench");

@@ -50,23 +50,23 @@ struct PanelsImpl {
         host().element_list_calls_.push_back({word, root, argument});
         return int32_t(0x100 + word);  // distinct per operation, so forwarding can be checked
     }
-    static int32_t MODULE_CALL query(ELEMENT_HEADER* root) {
+    static int32_t MODULE_CALL element_list_query(ELEMENT_HEADER* root) {
         return list_call(PANELS_WORD_ELEMENT_LIST_QUERY, root, 0);
     }
-    static int32_t MODULE_CALL install(ELEMENT_HEADER* root, void* handle) {
+    static int32_t MODULE_CALL element_list_install(ELEMENT_HEADER* root, void* handle) {
         return list_call(PANELS_WORD_ELEMENT_LIST_INSTALL, root, reinterpret_cast<uintptr_t>(handle));
     }
-    static int32_t MODULE_CALL initialize(ELEMENT_HEADER* root) {
+    static int32_t MODULE_CALL element_list_initialize(ELEMENT_HEADER* root) {
         return list_call(PANELS_WORD_ELEMENT_LIST_INITIALIZE, root, 0);
     }
-    static int32_t MODULE_CALL update(ELEMENT_HEADER* root) {
+    static int32_t MODULE_CALL element_list_update(ELEMENT_HEADER* root) {
         return list_call(PANELS_WORD_ELEMENT_LIST_UPDATE, root, 0);
     }
-    static int32_t MODULE_CALL generate(ELEMENT_HEADER* root, uint32_t phase) {
+    static int32_t MODULE_CALL element_list_generate(ELEMENT_HEADER* root, uint32_t phase) {
         return list_call(PANELS_WORD_ELEMENT_LIST_GENERATE, root, phase);
     }
-    static int32_t MODULE_CALL plot(ELEMENT_HEADER* root) { return list_call(PANELS_WORD_ELEMENT_LIST_PLOT, root, 0); }
-    static int32_t MODULE_CALL kill(ELEMENT_HEADER* root) { return list_call(PANELS_WORD_ELEMENT_LIST_KILL, root, 0); }
+    static int32_t MODULE_CALL element_list_plot(ELEMENT_HEADER* root) { return list_call(PANELS_WORD_ELEMENT_LIST_PLOT, root, 0); }
+    static int32_t MODULE_CALL element_list_kill(ELEMENT_HEADER* root) { return list_call(PANELS_WORD_ELEMENT_LIST_KILL, root, 0); }
 
     static int32_t MODULE_CALL trigger_key_event(uint32_t event, int32_t value) {
         host().send(event, value, false);
@@ -118,16 +118,9 @@ constexpr std::array<Trap, PANELS_TABLE_WORDS> TRAPS = make_traps(std::make_inde
 PanelsTable make_table() {
     PanelsTable table;
     for (size_t word = 0; word < PANELS_TABLE_WORDS; ++word) set_panels_word(table, word, trap_word(word));
-    PANELS& s = table.services;
-    s.element_list_query = PanelsImpl::query;
-    s.element_list_install = PanelsImpl::install;
-    s.element_list_initialize = PanelsImpl::initialize;
-    s.element_list_update = PanelsImpl::update;
-    s.element_list_generate = PanelsImpl::generate;
-    s.element_list_plot = PanelsImpl::plot;
-    s.element_list_kill = PanelsImpl::kill;
-    s.trigger_key_event = PanelsImpl::trigger_key_event;
-    s.lookup_var = PanelsImpl::lookup_var;
+#define PANELS_SERVICE_IN(WORD, word, field, parameters, arguments) table.services.field = PanelsImpl::field;
+    PANELS_SERVICES(PANELS_SERVICE_IN)
+#undef PANELS_SERVICE_IN
     return table;
 }
 
@@ -204,15 +197,9 @@ PANELS_WORD trap_word(size_t index) {
 
 bool is_service_word(size_t index) {
     switch (index) {
-    case PANELS_WORD_ELEMENT_LIST_QUERY:
-    case PANELS_WORD_ELEMENT_LIST_INSTALL:
-    case PANELS_WORD_ELEMENT_LIST_INITIALIZE:
-    case PANELS_WORD_ELEMENT_LIST_UPDATE:
-    case PANELS_WORD_ELEMENT_LIST_GENERATE:
-    case PANELS_WORD_ELEMENT_LIST_PLOT:
-    case PANELS_WORD_ELEMENT_LIST_KILL:
-    case PANELS_WORD_TRIGGER_KEY_EVENT:
-    case PANELS_WORD_LOOKUP_VAR:
+#define PANELS_SERVICE_CASE(WORD, word, field, parameters, arguments) case word:
+        PANELS_SERVICES(PANELS_SERVICE_CASE)
+#undef PANELS_SERVICE_CASE
         return true;
     default:
         return false;
@@ -221,16 +208,11 @@ bool is_service_word(size_t index) {
 
 const char* panels_word_name(size_t index) {
     switch (index) {
-    case PANELS_WORD_ELEMENT_LIST_QUERY: return "element_list_query";
-    case PANELS_WORD_ELEMENT_LIST_INSTALL: return "element_list_install";
-    case PANELS_WORD_ELEMENT_LIST_INITIALIZE: return "element_list_initialize";
-    case PANELS_WORD_ELEMENT_LIST_UPDATE: return "element_list_update";
-    case PANELS_WORD_ELEMENT_LIST_GENERATE: return "element_list_generate";
-    case PANELS_WORD_ELEMENT_LIST_PLOT: return "element_list_plot";
+#define PANELS_SERVICE_NAME(WORD, word, field, parameters, arguments) \
+    case word: return #field;
+        PANELS_SERVICES(PANELS_SERVICE_NAME)
+#undef PANELS_SERVICE_NAME
     case PANELS_WORD_ELEMENT_LIST_ERASE: return "element_list_erase";
-    case PANELS_WORD_ELEMENT_LIST_KILL: return "element_list_kill";
-    case PANELS_WORD_TRIGGER_KEY_EVENT: return "trigger_key_event";
-    case PANELS_WORD_LOOKUP_VAR: return "lookup_var";
     case 35: return "the panel-window toggle";
     default: break;
     }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // Every function the host calls in the module, and every PANELS operation the
 // module calls in the host, removes its own arguments on the 32-bit target.
@@ -77,17 +78,38 @@ enum : int32_t {
 // word 40, so nothing depends on how long the engine's table is.
 typedef uintptr_t PANELS_WORD;
 
+// The nine services the module calls, each once: X(WORD, word, field,
+// parameters, arguments). WORD names the word (PANELS_WORD_WORD), field is
+// the member of PANELS at that word, every service returns an int32_t and
+// removes its own arguments. The word numbers, the host's table and its
+// names, and the checks below are all made from this list.
+#define PANELS_SERVICES(X)                                                                                    \
+    X(ELEMENT_LIST_QUERY, 24, element_list_query, (ELEMENT_HEADER * root), (root))                            \
+    X(ELEMENT_LIST_INSTALL, 25, element_list_install, (ELEMENT_HEADER * root, void* resource_handle),         \
+      (root, resource_handle))                                                                                \
+    X(ELEMENT_LIST_INITIALIZE, 26, element_list_initialize, (ELEMENT_HEADER * root), (root))                  \
+    X(ELEMENT_LIST_UPDATE, 27, element_list_update, (ELEMENT_HEADER * root), (root))                          \
+    X(ELEMENT_LIST_GENERATE, 28, element_list_generate, (ELEMENT_HEADER * root, uint32_t phase), (root, phase)) \
+    X(ELEMENT_LIST_PLOT, 29, element_list_plot, (ELEMENT_HEADER * root), (root))                              \
+    X(ELEMENT_LIST_KILL, 31, element_list_kill, (ELEMENT_HEADER * root), (root))                              \
+    X(TRIGGER_KEY_EVENT, 36, trigger_key_event, (uint32_t event, int32_t value), (event, value))              \
+    X(LOOKUP_VAR, 40, lookup_var, (MODULE_VAR * var), (var))
+
+// A service's form: the type of its word.
+#define PANELS_SERVICE_FORM(parameters) int32_t(MODULE_CALL*) parameters
+
 enum : uint32_t {
-    PANELS_WORD_ELEMENT_LIST_QUERY = 24,
-    PANELS_WORD_ELEMENT_LIST_INSTALL = 25,
-    PANELS_WORD_ELEMENT_LIST_INITIALIZE = 26,
-    PANELS_WORD_ELEMENT_LIST_UPDATE = 27,
-    PANELS_WORD_ELEMENT_LIST_GENERATE = 28,
-    PANELS_WORD_ELEMENT_LIST_PLOT = 29,
+#define PANELS_WORD_OF(WORD, word, field, parameters, arguments) PANELS_WORD_##WORD = word,
+    PANELS_SERVICES(PANELS_WORD_OF)
+#undef PANELS_WORD_OF
+    // The engine's element_list_erase, which the module never calls.
     PANELS_WORD_ELEMENT_LIST_ERASE = 30,
-    PANELS_WORD_ELEMENT_LIST_KILL = 31,
-    PANELS_WORD_TRIGGER_KEY_EVENT = 36,
-    PANELS_WORD_LOOKUP_VAR = 40,
+};
+
+enum : uint32_t {
+#define PANELS_COUNT_ONE(WORD, word, field, parameters, arguments) +1
+    PANELS_SERVICE_COUNT = 0 PANELS_SERVICES(PANELS_COUNT_ONE),
+#undef PANELS_COUNT_ONE
 };
 
 struct PANELS {
@@ -114,23 +136,18 @@ struct PANELS {
     // for them and declares none.
 };
 
-// Each service at its word, in both builds: 32-bit words on the gauge file's
-// target (query at byte 96, lookup_var at byte 160), pointer-sized natively.
-#define PANELS_SERVICE_AT(field, word)                                           \
-    static_assert(offsetof(PANELS, field) == (word) * sizeof(PANELS_WORD) &&     \
-                      sizeof(PANELS::field) == sizeof(PANELS_WORD),              \
-                  "PANELS." #field " is not at word " #word)
-PANELS_SERVICE_AT(element_list_query, PANELS_WORD_ELEMENT_LIST_QUERY);
-PANELS_SERVICE_AT(element_list_install, PANELS_WORD_ELEMENT_LIST_INSTALL);
-PANELS_SERVICE_AT(element_list_initialize, PANELS_WORD_ELEMENT_LIST_INITIALIZE);
-PANELS_SERVICE_AT(element_list_update, PANELS_WORD_ELEMENT_LIST_UPDATE);
-PANELS_SERVICE_AT(element_list_generate, PANELS_WORD_ELEMENT_LIST_GENERATE);
-PANELS_SERVICE_AT(element_list_plot, PANELS_WORD_ELEMENT_LIST_PLOT);
-PANELS_SERVICE_AT(engine_30, PANELS_WORD_ELEMENT_LIST_ERASE);
-PANELS_SERVICE_AT(element_list_kill, PANELS_WORD_ELEMENT_LIST_KILL);
-PANELS_SERVICE_AT(trigger_key_event, PANELS_WORD_TRIGGER_KEY_EVENT);
-PANELS_SERVICE_AT(lookup_var, PANELS_WORD_LOOKUP_VAR);
+// Each service at its word and of its form, in both builds: 32-bit words on
+// the gauge file's target (query at byte 96, lookup_var at byte 160),
+// pointer-sized natively.
+#define PANELS_SERVICE_AT(WORD, word, field, parameters, arguments)                                        \
+    static_assert(offsetof(PANELS, field) == (word) * sizeof(PANELS_WORD) &&                              \
+                      sizeof(PANELS::field) == sizeof(PANELS_WORD),                                        \
+                  "PANELS." #field " is not at word " #word);                                              \
+    static_assert(std::is_same_v<decltype(PANELS::field), PANELS_SERVICE_FORM(parameters)>,              \
+                  "PANELS." #field " is not of its service's form");
+PANELS_SERVICES(PANELS_SERVICE_AT)
 #undef PANELS_SERVICE_AT
+static_assert(offsetof(PANELS, engine_30) == PANELS_WORD_ELEMENT_LIST_ERASE * sizeof(PANELS_WORD));
 
 // ImportTable: entry 1 carries the PANELS address (identifier 0x0F), entry 2
 // ends the table. The host writes entry 1; the module only reads it.

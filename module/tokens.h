@@ -31,18 +31,50 @@ constexpr double MODULE_VS_UNITS_PER_FPM = 1.30048;
 
 // Key events, sent with trigger_key_event or carried by a mouse area.
 enum : uint32_t {
-    evt_vs_ref_set = 66036,          // value: vertical-speed reference, ft/min
-    evt_alt_ref_set = 66124,         // value: altitude reference, ft
-    evt_vertical_engage_a = 66115,   // value 0; first of the engage pair
-    evt_vertical_engage_b = 66103,   // value 0; always right after engage_a
-    evt_vertical_release_a = 66116,  // value 0; first of the release pair
-    evt_vertical_release_b = 66104,  // value 0; always right after release_a
-    evt_vs_step_up = 65894,          // value 0
-    evt_vs_step_down = 65895,        // value 0
-    evt_hdg_button = 65798,          // sent by the host from a mouse area
+    evt_vs_ref_set = 66036,
+    evt_alt_ref_set = 66124,
+    evt_vertical_engage_a = 66115,
+    evt_vertical_engage_b = 66103,
+    evt_vertical_release_a = 66116,
+    evt_vertical_release_b = 66104,
+    evt_vs_step_up = 65894,
+    evt_vs_step_down = 65895,
+    evt_hdg_button = 65798,
     evt_nav_button = 65729,
     evt_apr_button = 65724,
     evt_rev_button = 65728,
+};
+
+// What travels with a key event.
+enum KEY_EVENT_VALUE : uint32_t {
+    KEY_EVENT_VALUE_ZERO,      // always 0
+    KEY_EVENT_VALUE_VS_FPM,    // a vertical-speed reference, ft/min
+    KEY_EVENT_VALUE_ALT_FT,    // an altitude reference, ft
+    KEY_EVENT_VALUE_FROM_AREA, // sent by the host from a mouse area, with the host's value
+};
+
+struct KEY_EVENT_ENTRY {
+    uint32_t event;
+    const char* name;
+    KEY_EVENT_VALUE value;
+};
+
+// Every key event the module sends or names in a mouse area: the one list
+// that catalogues, checks and logs read. The engage and release pairs are
+// always sent a, then b.
+inline constexpr KEY_EVENT_ENTRY MODULE_KEY_EVENTS[] = {
+    {evt_vs_ref_set, "evt_vs_ref_set", KEY_EVENT_VALUE_VS_FPM},
+    {evt_alt_ref_set, "evt_alt_ref_set", KEY_EVENT_VALUE_ALT_FT},
+    {evt_vertical_engage_a, "evt_vertical_engage_a", KEY_EVENT_VALUE_ZERO},
+    {evt_vertical_engage_b, "evt_vertical_engage_b", KEY_EVENT_VALUE_ZERO},
+    {evt_vertical_release_a, "evt_vertical_release_a", KEY_EVENT_VALUE_ZERO},
+    {evt_vertical_release_b, "evt_vertical_release_b", KEY_EVENT_VALUE_ZERO},
+    {evt_vs_step_up, "evt_vs_step_up", KEY_EVENT_VALUE_ZERO},
+    {evt_vs_step_down, "evt_vs_step_down", KEY_EVENT_VALUE_ZERO},
+    {evt_hdg_button, "evt_hdg_button", KEY_EVENT_VALUE_FROM_AREA},
+    {evt_nav_button, "evt_nav_button", KEY_EVENT_VALUE_FROM_AREA},
+    {evt_apr_button, "evt_apr_button", KEY_EVENT_VALUE_FROM_AREA},
+    {evt_rev_button, "evt_rev_button", KEY_EVENT_VALUE_FROM_AREA},
 };
 
 // Stand-alone token-variable records, one copy each in the module. The first

@@ -29,8 +29,8 @@ Canvas paint_annunciator(const BitmapSize& entry, const Lettering& l) {
         {BITMAP_ANN_VS, "VS"},  {BITMAP_ANN_RDY, "RDY"}, {BITMAP_ANN_FD, "FD"},  {BITMAP_ANN_CWS, "CWS"}, {BITMAP_ANN_GPSS, "GPSS"}, {BITMAP_ANN_SEL, "SEL"},
     };
     if (entry.id == BITMAP_ANN_FACE) return annunciator_face(entry);
-    const int size = legend_size(l, legends, Face::condensed, 12);
-    return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
+    const int size = legend_size(l, legends, Typeface::condensed, 12);
+    return legend(entry.width, entry.height, l, legends.at(entry.id), Typeface::condensed, size);
 }
 
 }  // namespace art

@@ -18,7 +18,7 @@ static Canvas autopilot_face(const BitmapSize& entry, const Lettering& l) {
     // The scale strip beneath it: the read-out counts hundreds of ft/min.
     Rect strip{24, 52, 450, 9};
     c.fill(strip, Rgb{118, 118, 114});
-    Mask scale = l.fit("VS X 100", 60, strip.h - 2, 9, Face::condensed);
+    Mask scale = l.fit("VS X 100", 60, strip.h - 2, 9, Typeface::condensed);
     c.stamp(scale, 470 - scale.width, strip.y + (strip.h - scale.height + 1) / 2, INK);
 
     // Push buttons; their boxes are the mouse areas. The arm spot between
@@ -60,8 +60,8 @@ Canvas paint_autopilot(const BitmapSize& entry, const Lettering& l) {
     };
     if (entry.id == BITMAP_AP_FACE) return autopilot_face(entry, l);
     if (entry.id == BITMAP_AP_RDY) return rdy_legend(entry, l);
-    const int size = legend_size(l, legends, Face::condensed, entry.height);
-    return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
+    const int size = legend_size(l, legends, Typeface::condensed, entry.height);
+    return legend(entry.width, entry.height, l, legends.at(entry.id), Typeface::condensed, size);
 }
 
 }  // namespace art

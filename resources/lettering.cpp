@@ -24,10 +24,10 @@ struct Lettering::Fonts {
 };
 
 static FT_Face open_face(FT_Library library, const std::string& path) {
-    FT_Face face = nullptr;
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0)
+    FT_Face typeface = nullptr;
+    if (FT_New_Face(library, path.c_str(), 0, &typeface) != 0)
         throw std::runtime_error("cannot open the font '" + path + "' (package fonts-dejavu-core)");
-    return face;
+    return typeface;
 }
 
 Lettering::Lettering(const std::string& font_folder) : fonts_(std::make_unique<Fonts>()) {
@@ -39,9 +39,9 @@ Lettering::Lettering(const std::string& font_folder) : fonts_(std::make_unique<F
 
 Lettering::~Lettering() = default;
 
-Mask Lettering::render(std::string_view text, int pixel_size, Face which, int tracking) const {
-    FT_Face face = which == Face::bold ? fonts_->bold : which == Face::condensed ? fonts_->condensed : fonts_->narrow;
-    if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixel_size)) != 0)
+Mask Lettering::render(std::string_view text, int pixel_size, Typeface which, int tracking) const {
+    FT_Face typeface = which == Typeface::bold ? fonts_->bold : which == Typeface::condensed ? fonts_->condensed : fonts_->narrow;
+    if (FT_Set_Pixel_Sizes(typeface, 0, FT_UInt(pixel_size)) != 0)
         throw std::runtime_error("cannot set the font size " + std::to_string(pixel_size));
 
     // Letters go onto a scratch sheet along a baseline, then the sheet is cut
@@ -52,9 +52,9 @@ Mask Lettering::render(std::string_view text, int pixel_size, Face which, int tr
     std::vector<uint8_t> sheet(size_t(sheet_w) * sheet_h, 0);
     int pen = 2;
     for (char ch : text) {
-        if (FT_Load_Char(face, FT_ULong(static_cast<unsigned char>(ch)), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0)
+        if (FT_Load_Char(typeface, FT_ULong(static_cast<unsigned char>(ch)), FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0)
             throw std::runtime_error(std::string("the font has no letter '") + ch + "'");
-        const FT_GlyphSlot g = face->glyph;
+        const FT_GlyphSlot g = typeface->glyph;
         const FT_Bitmap& b = g->bitmap;
         for (unsigned row = 0; row < b.rows; ++row)
             for (unsigned col = 0; col < b.width; ++col) {
@@ -88,9 +88,9 @@ Mask Lettering::render(std::string_view text, int pixel_size, Face which, int tr
     return mask;
 }
 
-Mask Lettering::fit(std::string_view text, int width, int height, int pixel_size, Face face, int tracking) const {
+Mask Lettering::fit(std::string_view text, int width, int height, int pixel_size, Typeface typeface, int tracking) const {
     for (int size = pixel_size; size > 4; --size) {
-        Mask mask = render(text, size, face, tracking);
+        Mask mask = render(text, size, typeface, tracking);
         if (mask.width <= width && mask.height <= height) return mask;
     }
     throw std::runtime_error("'" + std::string(text) + "' does not fit in " + std::to_string(width) + " x " +
@@ -98,12 +98,12 @@ Mask Lettering::fit(std::string_view text, int width, int height, int pixel_size
 }
 
 int Lettering::common_size(std::initializer_list<std::string_view> texts, int width, int height, int pixel_size,
-                           Face face, int tracking) const {
+                           Typeface typeface, int tracking) const {
     // Letters only shrink with the size, so one pass down suffices.
     int size = pixel_size;
     for (std::string_view text : texts)
-        for (Mask m = render(text, size, face, tracking); m.width > width || m.height > height;
-             m = render(text, size, face, tracking))
+        for (Mask m = render(text, size, typeface, tracking); m.width > width || m.height > height;
+             m = render(text, size, typeface, tracking))
             if (--size <= 4)
                 throw std::runtime_error("'" + std::string(text) + "' does not fit in " + std::to_string(width) +
                                          " x " + std::to_string(height) + " pixels");

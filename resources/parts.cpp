@@ -26,12 +26,12 @@ void display_glass(Canvas& c, Rect glass, Rgb edge_light, Rgb edge_dark) {
     c.fill(glass, GLASS);
 }
 
-void push_button(Canvas& c, const Lettering& l, Rect box, std::string_view label, int pixel_size, Face face) {
+void push_button(Canvas& c, const Lettering& l, Rect box, std::string_view label, int pixel_size, Typeface typeface) {
     c.fill(box, CAP);
     c.bevel(box, CAP_LIGHT, CAP_SHADOW);
     if (label.empty()) return;
     Rect top{box.x + 1, box.y + 1, box.w - 2, box.h - 2};
-    c.stamp_centred(l.fit(label, top.w - 2, top.h - 2, pixel_size, face), top, WHITE_PAINT);
+    c.stamp_centred(l.fit(label, top.w - 2, top.h - 2, pixel_size, typeface), top, WHITE_PAINT);
 }
 
 void knob(Canvas& c, double cx, double cy, double radius) {
@@ -57,21 +57,21 @@ static Rect legend_room(int width, int height) {
     return {1, margin, width - 2, height - 2 * margin};
 }
 
-int legend_size(const Lettering& l, const std::map<int32_t, std::string>& legends, Face face, int pixel_size) {
+int legend_size(const Lettering& l, const std::map<int32_t, std::string>& legends, Typeface typeface, int pixel_size) {
     int size = pixel_size;
     for (const auto& [id, text] : legends)
         for (const BitmapSize& entry : MODULE_BITMAPS)
             if (entry.id == id) {
                 const Rect room = legend_room(entry.width, entry.height);
-                size = l.common_size({text}, room.w, room.h, size, face);
+                size = l.common_size({text}, room.w, room.h, size, typeface);
             }
     return size;
 }
 
-Canvas legend(int width, int height, const Lettering& l, std::string_view text, Face face, int pixel_size) {
+Canvas legend(int width, int height, const Lettering& l, std::string_view text, Typeface typeface, int pixel_size) {
     Canvas c(width, height, GLASS);
     const Rect room = legend_room(width, height);
-    c.stamp_centred(l.fit(text, room.w, room.h, pixel_size, face), {0, 0, width, height}, INK);
+    c.stamp_centred(l.fit(text, room.w, room.h, pixel_size, typeface), {0, 0, width, height}, INK);
     return c;
 }
 

@@ -31,17 +31,17 @@ void screw(Canvas& c, double cx, double cy, double radius = 3.5);
 void display_glass(Canvas& c, Rect glass, Rgb edge_light, Rgb edge_dark);
 // A push button filling `box`, with its label in white paint ("" for none).
 void push_button(Canvas& c, const Lettering& l, Rect box, std::string_view label, int pixel_size,
-                 Face face = Face::bold);
+                 Typeface typeface = Typeface::bold);
 // A round, knurled knob.
 void knob(Canvas& c, double cx, double cy, double radius);
 
 // A lit legend of `width` x `height`: dark letters centred on the display
 // glass, at `pixel_size` or smaller, as large as fits with a margin of a
 // sixth of the height (at least one pixel) all round.
-Canvas legend(int width, int height, const Lettering& l, std::string_view text, Face face, int pixel_size);
+Canvas legend(int width, int height, const Lettering& l, std::string_view text, Typeface typeface, int pixel_size);
 // The largest letter size, at most `pixel_size`, at which every legend of
 // `legends` (bitmap id -> text) fits its own bitmap, so that one gauge's
 // legends all read alike.
-int legend_size(const Lettering& l, const std::map<int32_t, std::string>& legends, Face face, int pixel_size);
+int legend_size(const Lettering& l, const std::map<int32_t, std::string>& legends, Typeface typeface, int pixel_size);
 
 }  // namespace art

@@ -36,7 +36,7 @@ cp "$root/release/INSTALL.md" "$stage/"
 # 8000 ft selected.
 state=(--set ap_master=1 --set ap_hdg=1 --set ap_fd=1 --set altitude=4500 --set vertical_speed=650.24
   --set ap_alt_ref=8000 --set ap_vs_ref=500 --set baro=29.92)
-for gauge in autopilot annunciator altpreselector altpreselectornosnd vcaltpreselector; do
+for gauge in $("$bench" gauges); do
   "$bench" render "$gauge" --out "$stage/pictures/$gauge.png" "${state[@]}" >/dev/null
 done
 # Every picture INSTALL.md shows is in the zip, and every picture in the zip is shown.

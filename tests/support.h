@@ -3,10 +3,11 @@
 // initial values).
 #pragma once
 
-#include <doctest/doctest.h>
+#include "tests/main/main.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/host.h"
 
@@ -34,6 +35,14 @@ struct Unload {
     }
 };
 using HostPtr = std::unique_ptr<panelhost::Host, Unload>;
+
+// Places every gauge of the module's gauge table, in the table's order (the
+// spine's tests check the names and their order).
+inline std::vector<panelhost::Gauge*> place_all(panelhost::Host& host) {
+    std::vector<panelhost::Gauge*> placed;
+    for (const GAUGEHDR* header : host.gauge_table()) placed.push_back(&host.place(header->name));
+    return placed;
+}
 
 // A host with the module freshly loaded and started.
 inline HostPtr load(bool sound = true) {

@@ -38,8 +38,7 @@ inline std::string sweep(const panelhost::HostOptions& options, std::vector<std:
     test::HostPtr host(new panelhost::Host(test::module_path, options));
     if (loaded_at) *loaded_at = host->module().handle();
     panelhost::Host& h = *host;
-    for (const char* name : {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot", "annunciator"})
-        h.place(name);
+    test::place_all(h);
     panelhost::Gauge& presel = *h.gauges()[0];
     panelhost::Gauge& autopilot = *h.gauges()[3];
     std::string log;

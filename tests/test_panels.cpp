@@ -17,8 +17,6 @@ using panelhost::TrapCall;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
 const uint32_t TOKENS[] = {TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO,  TOKEN_AP_MASTER, TOKEN_AP_NAV,
                            TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS,  TOKEN_AP_APR,
                            TOKEN_AP_REV,         TOKEN_AP_VS,    TOKEN_AP_VS_REF,  TOKEN_AP_FD,  TOKEN_AP_GPSS};
@@ -131,8 +129,7 @@ TEST_CASE("a sweep of all five gauges calls no PANELS word but the nine services
     auto short_table = std::make_unique<PANELS>(Host::table().services);
     host->import_table()->panels.table = short_table.get();
 
-    std::vector<panelhost::Gauge*> gauges;
-    for (const char* name : GAUGE_NAMES) gauges.push_back(&host->place(name));
+    std::vector<panelhost::Gauge*> gauges = test::place_all(*host);
     size_t events = 0, lookups = 0, list_calls = 0;
     const double values[] = {0.0, 1.0, 8000.0, -1500.0 * 1.30048, std::numeric_limits<double>::quiet_NaN(), 1e300};
     for (double value : values) {
@@ -167,7 +164,7 @@ TEST_CASE("a sweep of all five gauges calls no PANELS word but the nine services
     // generic routines through their own words.
     CHECK(events > 100);
     CHECK(lookups > 100);
-    CHECK(list_calls == std::size(values) * std::size(GAUGE_NAMES) * 7);
+    CHECK(list_calls == std::size(values) * gauges.size() * 7);
 }
 
 TEST_CASE("key events leave through word 36 and refreshes through word 40, and nowhere else") {

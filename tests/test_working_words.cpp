@@ -22,8 +22,6 @@ using panelhost::WorkingRun;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
 const int32_t SERVICE_IDS[] = {2, 6, 10, 0, 1, 3, 4, 5, 7, 8, 9, 11, 12, -1, -6, INT_MIN, INT_MAX};
 const uint32_t TOKENS[] = {TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO,  TOKEN_AP_MASTER, TOKEN_AP_NAV,
                            TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS,  TOKEN_AP_APR,
@@ -139,8 +137,7 @@ std::vector<std::string> fly(bool working_words) {
         if (e.event == evt_alt_ref_set) host->set_token(TOKEN_AP_ALT_REF, e.value);
         if (e.event == evt_vs_ref_set) host->set_token(TOKEN_AP_VS_REF, e.value);
     };
-    std::vector<Gauge*> gauges;
-    for (const char* name : GAUGE_NAMES) gauges.push_back(&host->place(name));
+    std::vector<Gauge*> gauges = test::place_all(*host);
     Recorder record{*host, gauges, {}};
     record.note("placed");
 
@@ -210,7 +207,7 @@ TEST_CASE("the working-words mode writes every engine word before each call, nev
     }
     SUBCASE("not asked") {
         auto host = test::load();
-        for (const char* name : GAUGE_NAMES) host->place(name).cycle();
+        for (Gauge* gauge : test::place_all(*host)) gauge->cycle();
         CHECK(first_nonzero_word(*host) == "");
     }
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "host/host.h"
 #include "module/tokens.h"
 #include "resources/bitmaps.h"
 
@@ -31,33 +32,17 @@ const std::vector<NamedToken>& tokens() {
 }
 
 const std::vector<NamedEvent>& events() {
-    static const std::vector<NamedEvent> list = {
-        {"evt_vs_ref_set", evt_vs_ref_set},
-        {"evt_alt_ref_set", evt_alt_ref_set},
-        {"evt_vertical_engage_a", evt_vertical_engage_a},
-        {"evt_vertical_engage_b", evt_vertical_engage_b},
-        {"evt_vertical_release_a", evt_vertical_release_a},
-        {"evt_vertical_release_b", evt_vertical_release_b},
-        {"evt_vs_step_up", evt_vs_step_up},
-        {"evt_vs_step_down", evt_vs_step_down},
-        {"evt_hdg_button", evt_hdg_button},
-        {"evt_nav_button", evt_nav_button},
-        {"evt_apr_button", evt_apr_button},
-        {"evt_rev_button", evt_rev_button},
-    };
+    static const std::vector<NamedEvent> list = [] {
+        std::vector<NamedEvent> from_module;
+        for (const KEY_EVENT_ENTRY& e : MODULE_KEY_EVENTS) from_module.push_back({e.name, e.event});
+        return from_module;
+    }();
     return list;
 }
 
-const std::vector<std::string>& gauge_names() {
-    static const std::vector<std::string> list = {"altpreselector", "vcaltpreselector", "altpreselectornosnd",
-                                                  "autopilot", "annunciator"};
-    return list;
-}
-
-static const Face AUTOPILOT_FACE = {
+static const Instrument AUTOPILOT = {
     .kind = "autopilot",
     .face_bitmap = BITMAP_AP_FACE,
-    .clickable_gauge = "autopilot",
     .controls = {"HDG", "NAV", "APR", "REV", "ALT", "ARM", "VS", "knob-dec", "knob-inc"},
     .legends = {{"RDY", BITMAP_AP_RDY},
                 {"HDG", BITMAP_AP_HDG},
@@ -71,10 +56,9 @@ static const Face AUTOPILOT_FACE = {
     .readouts = {{"vs", TOKEN_VERTICAL_SPEED}},
 };
 
-static const Face ANNUNCIATOR_FACE = {
+static const Instrument ANNUNCIATOR = {
     .kind = "annunciator",
     .face_bitmap = BITMAP_ANN_FACE,
-    .clickable_gauge = "annunciator",
     .controls = {},
     .legends = {{"HDG", BITMAP_ANN_HDG},
                 {"NAV", BITMAP_ANN_NAV},
@@ -91,21 +75,78 @@ static const Face ANNUNCIATOR_FACE = {
     .readouts = {},
 };
 
-static const Face PRESELECTOR_FACE = {
+static const Instrument PRESELECTOR = {
     .kind = "preselector",
     .face_bitmap = BITMAP_PRESEL_FACE,
-    .clickable_gauge = "altpreselector",
     .controls = {"DTA", "BAR", "ALT", "DH", "VS", "MAN", "ALR", "knob-dec", "knob-inc", "knob-pull"},
     .legends = {{"ENT", BITMAP_PRESEL_ENT}, {"ALT", BITMAP_PRESEL_ALT}, {"BARO", BITMAP_PRESEL_BARO}, {"SEL", BITMAP_PRESEL_SEL}, {"ALR", BITMAP_PRESEL_ALR}, {"DH", BITMAP_PRESEL_DH}, {"VS", BITMAP_PRESEL_VS}},
     .readouts = {{"vs", TOKEN_AP_VS_REF}, {"altitude", TOKEN_AP_ALT_REF}},
 };
 
-const Face* face_of(std::string_view gauge_name) {
-    if (gauge_name == "autopilot") return &AUTOPILOT_FACE;
-    if (gauge_name == "annunciator") return &ANNUNCIATOR_FACE;
-    if (gauge_name == "altpreselector" || gauge_name == "vcaltpreselector" || gauge_name == "altpreselectornosnd")
-        return &PRESELECTOR_FACE;
+const Instrument* const INSTRUMENTS[] = {&AUTOPILOT, &ANNUNCIATOR, &PRESELECTOR};
+
+namespace {
+
+struct ModuleGauges {
+    std::vector<std::string> names;
+    std::vector<const Instrument*> kinds;  // beside names
+    std::vector<std::string> clickable{std::size(INSTRUMENTS)};  // beside INSTRUMENTS
+};
+
+ModuleGauges& module_gauges() {
+    static ModuleGauges gauges;
+    return gauges;
+}
+
+size_t child_areas(const GAUGEHDR& header) {
+    size_t count = 0;
+    for (const MOUSERECT* area = header.mouse_rect; area && area->kind != MOUSE_KIND_END; ++area)
+        count += area->kind == MOUSE_KIND_CHILD;
+    return count;
+}
+
+}  // namespace
+
+void read_gauges(const panelhost::Host& host) {
+    ModuleGauges known;
+    for (const GAUGEHDR* header : host.gauge_table()) {
+        if (!header->name) continue;
+        const ELEMENT_HEADER* root = header->element_list ? header->element_list[0] : nullptr;
+        const Instrument* kind = nullptr;
+        for (size_t i = 0; i < std::size(INSTRUMENTS); ++i) {
+            if (!root || root->resource_id != INSTRUMENTS[i]->face_bitmap) continue;
+            kind = INSTRUMENTS[i];
+            if (known.clickable[i].empty() && !kind->controls.empty() && child_areas(*header) >= kind->controls.size())
+                known.clickable[i] = header->name;
+        }
+        known.names.push_back(header->name);
+        known.kinds.push_back(kind);
+    }
+    module_gauges() = std::move(known);
+}
+
+void read_gauges(const std::string& module_path) {
+    panelhost::HostOptions options;
+    options.sound = false;
+    options.log_lookups = false;
+    panelhost::Host host(module_path, options);
+    read_gauges(host);
+}
+
+const std::vector<std::string>& gauge_names() { return module_gauges().names; }
+
+const Instrument* instrument_of(std::string_view gauge_name) {
+    const ModuleGauges& known = module_gauges();
+    for (size_t i = 0; i < known.names.size(); ++i)
+        if (known.names[i] == gauge_name) return known.kinds[i];
     return nullptr;
+}
+
+const std::string& clickable_gauge(const Instrument& instrument) {
+    for (size_t i = 0; i < std::size(INSTRUMENTS); ++i)
+        if (INSTRUMENTS[i] == &instrument) return module_gauges().clickable[i];
+    static const std::string none;
+    return none;
 }
 
 static bool same_name(std::string_view a, std::string_view b) {
@@ -141,21 +182,21 @@ std::string event_name(uint32_t event) {
     return "";
 }
 
-int find_control(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.controls.size(); ++i)
-        if (same_name(name, face.controls[i])) return int(i);
+int find_control(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.controls.size(); ++i)
+        if (same_name(name, instrument.controls[i])) return int(i);
     return -1;
 }
 
-int find_legend(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.legends.size(); ++i)
-        if (same_name(name, face.legends[i].name)) return int(i);
+int find_legend(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.legends.size(); ++i)
+        if (same_name(name, instrument.legends[i].name)) return int(i);
     return -1;
 }
 
-int find_readout(const Face& face, std::string_view name) {
-    for (size_t i = 0; i < face.readouts.size(); ++i)
-        if (same_name(name, face.readouts[i].name)) return int(i);
+int find_readout(const Instrument& instrument, std::string_view name) {
+    for (size_t i = 0; i < instrument.readouts.size(); ++i)
+        if (same_name(name, instrument.readouts[i].name)) return int(i);
     return -1;
 }
 
@@ -177,17 +218,19 @@ std::string event_list() {
     return join(names);
 }
 
-std::string control_list(const Face& face) { return join({face.controls.begin(), face.controls.end()}); }
+std::string control_list(const Instrument& instrument) {
+    return join({instrument.controls.begin(), instrument.controls.end()});
+}
 
-std::string legend_list(const Face& face) {
+std::string legend_list(const Instrument& instrument) {
     std::vector<std::string> names;
-    for (const Legend& l : face.legends) names.push_back(l.name);
+    for (const Legend& l : instrument.legends) names.push_back(l.name);
     return join(names);
 }
 
-std::string readout_list(const Face& face) {
+std::string readout_list(const Instrument& instrument) {
     std::vector<std::string> names;
-    for (const Readout& r : face.readouts) names.push_back(r.name);
+    for (const Readout& r : instrument.readouts) names.push_back(r.name);
     return join(names);
 }
 

@@ -1,6 +1,6 @@
-// The names a scenario may use: token variables, key events, the five gauges
-// and, for each face, its controls (in the order of its mouse list), its
-// legends (by bitmap id) and its read-outs (by source token).
+// The names a scenario may use: token variables, key events, the module's
+// gauges and, for each kind of instrument, its controls (in the order of its
+// mouse list), its legends (by bitmap id) and its read-outs (by source token).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace panelhost {
+class Host;
+}
 
 namespace bench {
 
@@ -32,13 +36,11 @@ struct Readout {
     uint32_t source_token;  // the string element's first source variable
 };
 
-// One face: the gauges that show it, what can be clicked and read on it.
-struct Face {
+// One kind of instrument, known by its face bitmap: what can be clicked and
+// read on it. Every gauge whose face is that bitmap is of this kind.
+struct Instrument {
     const char* kind;  // "autopilot", "annunciator", "preselector"
     int32_t face_bitmap;
-    // The gauge whose mouse list gives the controls' positions (the
-    // virtual-cockpit preselector shows the same face without any areas).
-    const char* clickable_gauge;
     std::vector<const char*> controls;  // in mouse-list order
     std::vector<Legend> legends;
     std::vector<Readout> readouts;
@@ -46,6 +48,15 @@ struct Face {
 
 const std::vector<NamedToken>& tokens();
 const std::vector<NamedEvent>& events();
+
+// The module's gauges, as the host walks its gauge table: each name, in the
+// table's order, with the kind its face shows. Read once, at the start of a
+// program, before any script or panel configuration names a gauge (until
+// then the bench knows no gauge); not while other threads use the names.
+void read_gauges(const panelhost::Host& host);
+// The same from the module at `module_path`, loaded for the purpose without
+// a sound library. Throws HostError when it cannot be loaded.
+void read_gauges(const std::string& module_path);
 // The gauge names the module offers, in its gauge-table order.
 const std::vector<std::string>& gauge_names();
 
@@ -55,20 +66,24 @@ std::optional<uint32_t> find_token(std::string_view text);
 std::optional<uint32_t> find_event(std::string_view text);
 // "evt_alt_ref_set", or "" for an event the module does not send.
 std::string event_name(uint32_t event);
-// The face of a gauge name, or null for a name not among the five.
-const Face* face_of(std::string_view gauge_name);
+// The kind of a gauge name, or null for a name the module does not offer.
+const Instrument* instrument_of(std::string_view gauge_name);
+// The first gauge of a kind whose mouse list has its controls: their
+// positions are taken from it (the virtual-cockpit preselector shows the
+// same face without any areas). "" when none has.
+const std::string& clickable_gauge(const Instrument& instrument);
 
-// Index of a control / legend / read-out name on a face, case-insensitive; -1 if none.
-int find_control(const Face& face, std::string_view name);
-int find_legend(const Face& face, std::string_view name);
-int find_readout(const Face& face, std::string_view name);
+// Index of a control / legend / read-out name of an instrument, case-insensitive; -1 if none.
+int find_control(const Instrument& instrument, std::string_view name);
+int find_legend(const Instrument& instrument, std::string_view name);
+int find_readout(const Instrument& instrument, std::string_view name);
 
 // "a, b, c" for messages.
 std::string join(const std::vector<std::string>& names);
 std::string token_list();
 std::string event_list();
-std::string control_list(const Face& face);
-std::string legend_list(const Face& face);
-std::string readout_list(const Face& face);
+std::string control_list(const Instrument& instrument);
+std::string legend_list(const Instrument& instrument);
+std::string readout_list(const Instrument& instrument);
 
 }  // namespace bench

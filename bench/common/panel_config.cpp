@@ -218,6 +218,11 @@ PanelConfig read_panel_config(const std::string& path) {
     return parse_panel_config(text.str(), path);
 }
 
+int height_keeping_aspect(int width, int face_width, int face_height) {
+    if (face_width <= 0) return width;
+    return int((int64_t(width) * face_height + face_width / 2) / face_width);
+}
+
 PanelConfig default_panel() {
     // The bench's side-by-side panel: a margin round and between the faces,
     // and room beneath them for their names.
@@ -225,7 +230,7 @@ PanelConfig default_panel() {
     PanelConfig config{.source = "(all five gauges)", .section = "Window00"};
     int x = MARGIN, tallest = 0;
     for (const std::string& name : gauge_names()) {
-        const int32_t face = face_of(name)->face_bitmap;
+        const int32_t face = instrument_of(name)->face_bitmap;
         const BitmapSize* size = std::find_if(std::begin(MODULE_BITMAPS), std::end(MODULE_BITMAPS),
                                               [&](const BitmapSize& b) { return b.id == face; });
         config.gauges.push_back({.file = MODULE_FILE_NAME,

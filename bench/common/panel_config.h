@@ -60,4 +60,9 @@ PanelConfig read_panel_config(const std::string& path);
 // All five gauges side by side, each at its face's own size, in a window that holds them.
 PanelConfig default_panel();
 
+// The height of a gauge `width` wide whose line gives no height: its face's
+// aspect kept, rounded to the nearest whole unit (a half up). In whatever
+// unit `width` is: the pictures use pixels, the page window units.
+int height_keeping_aspect(int width, int face_width, int face_height);
+
 }  // namespace bench

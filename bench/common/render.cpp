@@ -18,7 +18,7 @@ namespace bench {
 namespace {
 
 const char* const READOUT_FONT = "/usr/share/fonts/truetype/dseg/DSEG7Classic-Bold.ttf";
-// The seven-segment face has no '+'; the fourteen-segment one of the same family does.
+// The seven-segment typeface has no '+'; the fourteen-segment one of the same family does.
 const char* const READOUT_FALLBACK_FONT = "/usr/share/fonts/truetype/dseg/DSEG14Classic-Bold.ttf";
 const char* const LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
@@ -36,8 +36,8 @@ public:
         return fonts;
     }
     ~Fonts() {
-        for (FT_Face face : {readout, fallback, label})
-            if (face) FT_Done_Face(face);
+        for (FT_Face typeface : {readout, fallback, label})
+            if (typeface) FT_Done_Face(typeface);
         if (library) FT_Done_FreeType(library);
     }
 
@@ -59,9 +59,9 @@ private:
         label = open(LABEL_FONT);
     }
     FT_Face open(const char* path) {
-        FT_Face face = nullptr;
-        if (FT_New_Face(library, path, 0, &face) != 0) return nullptr;
-        return face;
+        FT_Face typeface = nullptr;
+        if (FT_New_Face(library, path, 0, &typeface) != 0) return nullptr;
+        return typeface;
     }
 };
 
@@ -73,24 +73,24 @@ struct Box {
     int x, y, w, h;
 };
 
-// The face that has a glyph for `c`: the first of `faces` that does, else the first.
-FT_Face face_for(char c, std::initializer_list<FT_Face> faces) {
-    for (FT_Face face : faces)
-        if (face && FT_Get_Char_Index(face, static_cast<unsigned char>(c)) != 0) return face;
-    return *faces.begin();
+// The typeface that has a glyph for `c`: the first of `typefaces` that does, else the first.
+FT_Face typeface_for(char c, std::initializer_list<FT_Face> typefaces) {
+    for (FT_Face typeface : typefaces)
+        if (typeface && FT_Get_Char_Index(typeface, static_cast<unsigned char>(c)) != 0) return typeface;
+    return *typefaces.begin();
 }
 
-void set_size(std::initializer_list<FT_Face> faces, int pixels) {
-    for (FT_Face face : faces)
-        if (face) FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+void set_size(std::initializer_list<FT_Face> typefaces, int pixels) {
+    for (FT_Face typeface : typefaces)
+        if (typeface) FT_Set_Pixel_Sizes(typeface, 0, FT_UInt(pixels));
 }
 
-int text_width(const std::string& text, std::initializer_list<FT_Face> faces) {
+int text_width(const std::string& text, std::initializer_list<FT_Face> typefaces) {
     int width = 0;
     for (char c : text) {
-        FT_Face face = face_for(c, faces);
-        if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_DEFAULT) == 0)
-            width += int(face->glyph->advance.x >> 6);
+        FT_Face typeface = typeface_for(c, typefaces);
+        if (FT_Load_Char(typeface, static_cast<unsigned char>(c), FT_LOAD_DEFAULT) == 0)
+            width += int(typeface->glyph->advance.x >> 6);
     }
     return width;
 }
@@ -98,29 +98,29 @@ int text_width(const std::string& text, std::initializer_list<FT_Face> faces) {
 // Draws `text` centred in `box` (clipped to it), its ink as tall as `ink_height`
 // where the box is wide enough, smaller where it is not.
 void draw_text(Image& image, const std::string& text, const Box& box, int ink_height, uint32_t colour,
-               std::initializer_list<FT_Face> faces) {
-    FT_Face main = *faces.begin();
+               std::initializer_list<FT_Face> typefaces) {
+    FT_Face main = *typefaces.begin();
     if (!main || text.empty() || ink_height < 2) return;
     // The digit 8 fills a seven-segment cell: it fixes the size and the vertical centre.
-    set_size(faces, 100);
+    set_size(typefaces, 100);
     if (FT_Load_Char(main, '8', FT_LOAD_DEFAULT) != 0) return;
     const double ink_per_pixel = double(main->glyph->metrics.height) / 64.0 / 100.0;
     int pixels = std::max(4, int(ink_height / ink_per_pixel));
-    set_size(faces, pixels);
+    set_size(typefaces, pixels);
     const int room = box.w - 2;
-    for (int width = text_width(text, faces); width > room && pixels > 4; width = text_width(text, faces)) {
+    for (int width = text_width(text, typefaces); width > room && pixels > 4; width = text_width(text, typefaces)) {
         pixels = std::max(4, std::min(pixels - 1, pixels * room / width));
-        set_size(faces, pixels);
+        set_size(typefaces, pixels);
     }
     FT_Load_Char(main, '8', FT_LOAD_DEFAULT);
     const int top = int(main->glyph->metrics.horiBearingY >> 6);
     const int height = int(main->glyph->metrics.height >> 6);
     const int baseline = box.y + (box.h - height) / 2 + top;
-    int pen = box.x + (box.w - text_width(text, faces)) / 2;
+    int pen = box.x + (box.w - text_width(text, typefaces)) / 2;
     for (char c : text) {
-        FT_Face face = face_for(c, faces);
-        if (FT_Load_Char(face, static_cast<unsigned char>(c), FT_LOAD_RENDER) != 0) continue;
-        const FT_GlyphSlot glyph = face->glyph;
+        FT_Face typeface = typeface_for(c, typefaces);
+        if (FT_Load_Char(typeface, static_cast<unsigned char>(c), FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot glyph = typeface->glyph;
         const FT_Bitmap& bitmap = glyph->bitmap;
         for (unsigned row = 0; row < bitmap.rows; ++row)
             for (unsigned col = 0; col < bitmap.width; ++col) {
@@ -220,7 +220,7 @@ Image render_window(const PanelConfig& config, const std::vector<const panelhost
         const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));
         if (const panelhost::Gauge* gauge = gauges[i]) {
             const panelhost::Bitmap& face = gauge->bitmap(gauge->face()->header.resource_id);
-            const int h = std::max(1, p.height ? px(p.height) : int(std::lround(double(w) * face.height / face.width)));
+            const int h = std::max(1, p.height ? px(p.height) : height_keeping_aspect(w, face.width, face.height));
             // Drawn at the first whole scale at least as large as its place, then brought down to it.
             const int drawn =
                 std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);

@@ -1,7 +1,7 @@
 // Pictures of gauges as the panel engine draws them: the face bitmap, each
 // icon whose callback shows it (answer 0) at its position, each read-out's
 // text centred in its box on the background colour, in the text colour.
-// Read-outs use a seven-segment face from the fonts-dseg package (the
+// Read-outs use a seven-segment typeface from the fonts-dseg package (the
 // engine's own display font is not available here). What is drawn is the
 // state of each gauge's last update.
 #pragma once

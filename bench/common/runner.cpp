@@ -168,9 +168,9 @@ private:
 
     void click(const Command& c) {
         Placed& p = placed(c.gauge);
-        auto [x, y] = c.control >= 0 ? sim_->control_point(*c.face, c.control) : std::pair{c.x, c.y};
+        auto [x, y] = c.control >= 0 ? sim_->control_point(*c.instrument, c.control) : std::pair{c.x, c.y};
         begin_action(c);
-        const std::string control = c.control >= 0 ? c.face->controls[size_t(c.control)] : "";
+        const std::string control = c.control >= 0 ? c.instrument->controls[size_t(c.control)] : "";
         for (int i = 0; i < c.repeat; ++i)
             sim_->click(p, x, y, control,
                         c.repeat > 1 ? " (" + std::to_string(i + 1) + " of " + std::to_string(c.repeat) + ")" : "");
@@ -187,7 +187,7 @@ private:
 
     void expect_lamp(const Command& c) {
         Placed& p = placed(c.gauge);
-        const Legend& legend = c.face->legends[size_t(c.legend)];
+        const Legend& legend = c.instrument->legends[size_t(c.legend)];
         int child = p.gauge->child_by_bitmap(legend.bitmap_id);
         if (child < 0)
             throw Failed{"\"" + c.gauge + "\" has no " + legend.name + " legend (no element shows bitmap " +
@@ -200,7 +200,7 @@ private:
 
     void expect_text(const Command& c) {
         Placed& p = placed(c.gauge);
-        const Readout& readout = c.face->readouts[size_t(c.readout)];
+        const Readout& readout = c.instrument->readouts[size_t(c.readout)];
         for (size_t i = 0; i < p.gauge->children().size(); ++i) {
             const ELEMENT_HEADER* child = p.gauge->children()[i];
             if (child->element_type != ELEMENT_TYPE_STRING) continue;

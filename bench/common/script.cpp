@@ -9,6 +9,8 @@
 #include <map>
 #include <sstream>
 
+#include "bench/common/aircraft.h"
+
 namespace bench {
 
 std::vector<Word> split_words(const std::string& line) {
@@ -48,7 +50,7 @@ namespace {
 
 struct PlacedName {
     std::string gauge_name;
-    const Face* face;
+    const Instrument* instrument;
 };
 
 class Parser {
@@ -57,7 +59,7 @@ public:
         if (!panel) return;
         for (const PanelPlacement& p : panel->gauges)
             if (p.ours()) {
-                placed_[p.name] = {p.gauge, face_of(p.gauge)};
+                placed_[p.name] = {p.gauge, instrument_of(p.gauge)};
                 placed_line_[p.name] = 0;
             }
     }
@@ -72,8 +74,8 @@ public:
         if (verb == "place") {
             c.op = Op::Place;
             c.gauge_name = word(1, "a gauge name");
-            c.face = face_of(c.gauge_name);
-            if (!c.face)
+            c.instrument = instrument_of(c.gauge_name);
+            if (!c.instrument)
                 fail("unknown gauge \"" + c.gauge_name + "\" (the module's gauges: " + join(gauge_names()) + ")");
             c.gauge = c.gauge_name;
             if (words.size() > 2) {
@@ -97,7 +99,7 @@ public:
                      (first ? "line " + std::to_string(first) : "placed by " + panel_->source) +
                      "); place another with `place " + c.gauge_name + " as NAME`");
             }
-            placed_[c.gauge] = {c.gauge_name, c.face};
+            placed_[c.gauge] = {c.gauge_name, c.instrument};
             placed_line_[c.gauge] = line;
         } else if (verb == "set") {
             c.op = Op::Set;
@@ -109,11 +111,12 @@ public:
             gauge(c, 1);
             const std::string& where = word(2, "a control name or a point X,Y");
             if (!point(where, c.x, c.y)) {
-                c.control = find_control(*c.face, where);
+                c.control = find_control(*c.instrument, where);
                 if (c.control < 0) {
-                    if (c.face->controls.empty()) fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
+                    if (c.instrument->controls.empty())
+                        fail("\"" + c.gauge + "\" has no controls; click it at a point X,Y");
                     fail("unknown control \"" + where + "\" on \"" + c.gauge +
-                         "\" (its controls: " + control_list(*c.face) + ")");
+                         "\" (its controls: " + control_list(*c.instrument) + ")");
                 }
             }
             if (words.size() > 3) {
@@ -129,10 +132,11 @@ public:
         } else if (verb == "fly") {
             c.op = Op::Fly;
             double seconds = number(1, "a number of seconds");
-            if (!(seconds >= 0 && seconds <= MAX_CYCLES / 18.0))
-                fail("the flight time must be between 0 and " + std::to_string(MAX_CYCLES / 18) + " seconds");
+            constexpr int PER_SECOND = Aircraft::CYCLES_PER_SECOND;
+            if (!(seconds >= 0 && seconds <= double(MAX_CYCLES) / PER_SECOND))
+                fail("the flight time must be between 0 and " + std::to_string(MAX_CYCLES / PER_SECOND) + " seconds");
             c.value = seconds;
-            c.count = std::llround(seconds * 18.0);
+            c.count = std::llround(seconds * PER_SECOND);
             end(2);
         } else if (verb == "expect") {
             expect(c);
@@ -169,7 +173,7 @@ public:
     }
 
 private:
-    static constexpr int64_t MAX_CYCLES = 18LL * 86400;  // one simulated day
+    static constexpr int64_t MAX_CYCLES = int64_t(Aircraft::CYCLES_PER_SECOND) * 86400;  // one simulated day
 
     [[noreturn]] void fail(const std::string& what) const {
         throw BenchError(file_ + ":" + std::to_string(line_) + ": " + what);
@@ -225,12 +229,12 @@ private:
         if (found == placed_.end()) {
             std::vector<std::string> names;
             for (const auto& [name, _] : placed_) names.push_back(name);
-            if (face_of(c.gauge))
+            if (instrument_of(c.gauge))
                 fail("gauge \"" + c.gauge + "\" is not on the panel yet: add `place " + c.gauge + "` before this line");
             fail("unknown gauge \"" + c.gauge + "\" (on the panel: " + join(names) + ")");
         }
         c.gauge_name = found->second.gauge_name;
-        c.face = found->second.face;
+        c.instrument = found->second.instrument;
     }
 
     static bool point(const std::string& text, int& x, int& y) {
@@ -263,10 +267,10 @@ private:
             c.op = Op::ExpectLamp;
             gauge(c, 2);
             const std::string& name = word(3, "a legend name");
-            c.legend = find_legend(*c.face, name);
+            c.legend = find_legend(*c.instrument, name);
             if (c.legend < 0)
-                fail("unknown legend \"" + name + "\" on \"" + c.gauge + "\" (its legends: " + legend_list(*c.face) +
-                     ")");
+                fail("unknown legend \"" + name + "\" on \"" + c.gauge +
+                     "\" (its legends: " + legend_list(*c.instrument) + ")");
             const std::string& state = word(4, "on or off");
             if (state != "on" && state != "off") fail("expected on or off, found \"" + state + "\"");
             c.on = state == "on";
@@ -275,10 +279,10 @@ private:
             c.op = Op::ExpectText;
             gauge(c, 2);
             const std::string& name = word(3, "a read-out name");
-            c.readout = find_readout(*c.face, name);
+            c.readout = find_readout(*c.instrument, name);
             if (c.readout < 0)
                 fail("unknown read-out \"" + name + "\" on \"" + c.gauge +
-                     "\" (its read-outs: " + readout_list(*c.face) + ")");
+                     "\" (its read-outs: " + readout_list(*c.instrument) + ")");
             word(4, "the expected text in double quotes");
             if (!w[4].quoted) fail("the expected text must be in double quotes, as in \"12.5\"");
             c.text = w[4].text;

@@ -62,10 +62,10 @@ struct Command {
 
     std::string gauge;       // the placed gauge's name on the panel (or "panel" for snapshots)
     std::string gauge_name;  // place: the module's gauge name
-    const Face* face = nullptr;
+    const Instrument* instrument = nullptr;
     bool on_panel = false;   // place: the panel configuration has placed this gauge already
 
-    int control = -1;  // click: index into face->controls, or -1 for a point
+    int control = -1;  // click: index into instrument->controls, or -1 for a point
     int x = 0, y = 0;  // click at a point
     int repeat = 1;    // click xN
 
@@ -73,8 +73,8 @@ struct Command {
     double value = 0;      // set, expect token
     double tolerance = 0;  // expect token
 
-    int legend = -1;   // expect lamp: index into face->legends
-    int readout = -1;  // expect text: index into face->readouts
+    int legend = -1;   // expect lamp: index into instrument->legends
+    int readout = -1;  // expect text: index into instrument->readouts
     bool on = false;   // expect lamp
     std::string text;  // expect text; note
 

@@ -48,7 +48,7 @@ void Simulation::print(const std::string& text, bool inner) {
 
 Placed& Simulation::place(const std::string& gauge_name, const std::string& name) {
     Gauge& gauge = host_->place(gauge_name);
-    Placed p{.name = name, .gauge = &gauge, .face = face_of(gauge_name)};
+    Placed p{.name = name, .gauge = &gauge, .face = instrument_of(gauge_name)};
     p.lit.assign(gauge.children().size(), -1);
     p.texts.assign(gauge.children().size(), std::nullopt);
     placed_.push_back(std::move(p));
@@ -62,14 +62,15 @@ Placed* Simulation::find(const std::string& name) {
     return nullptr;
 }
 
-std::pair<int, int> Simulation::control_point(const Face& face, int control) const {
-    GAUGEHDR* header = host_->find_gauge(face.clickable_gauge);
+std::pair<int, int> Simulation::control_point(const Instrument& instrument, int control) const {
+    const std::string& clickable = clickable_gauge(instrument);
+    GAUGEHDR* header = clickable.empty() ? nullptr : host_->find_gauge(clickable);
     std::vector<const MOUSERECT*> areas;
     for (const MOUSERECT* area = header ? header->mouse_rect : nullptr; area && area->kind != MOUSE_KIND_END; ++area)
         if (area->kind == MOUSE_KIND_CHILD) areas.push_back(area);
     if (size_t(control) >= areas.size())
-        throw BenchError("control " + std::string(face.controls[size_t(control)]) + " is child area " +
-                         std::to_string(control + 1) + " of \"" + face.clickable_gauge + "\", whose mouse list has " +
+        throw BenchError("control " + std::string(instrument.controls[size_t(control)]) + " is child area " +
+                         std::to_string(control + 1) + " of \"" + clickable + "\", whose mouse list has " +
                          std::to_string(areas.size()) + " child areas");
     const MOUSERECT* area = areas[size_t(control)];
     return {area->x + area->width / 2, area->y + area->height / 2};

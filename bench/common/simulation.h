@@ -33,7 +33,7 @@ struct ModuleOptions {
 struct Placed {
     std::string name;
     panelhost::Gauge* gauge;
-    const Face* face;
+    const Instrument* face;
     std::vector<int> lit;  // per child: -1 not seen yet, 0 dark, 1 lit
     std::vector<std::optional<std::string>> texts;
     bool updated = false;  // a panel cycle has run since it was placed
@@ -67,7 +67,7 @@ public:
     // The face point of a named control: the centre of its area in the mouse
     // list of the gauge that takes clicks on that face. Throws BenchError when
     // the module's list lacks it.
-    std::pair<int, int> control_point(const Face& face, int control) const;
+    std::pair<int, int> control_point(const Instrument& instrument, int control) const;
     // The control's name at a face point of a placed gauge ("" in no area).
     std::string control_at(const Placed& p, int x, int y) const;
     // A left click at a face point, printed as "click NAME [CONTROL] at X,Y[ suffix]";

@@ -18,7 +18,7 @@ using nlohmann::json;
 namespace {
 
 // The most cycles one step request runs: a simulated minute.
-constexpr int MOST_STEP_CYCLES = 18 * 60;
+constexpr int MOST_STEP_CYCLES = bench::Aircraft::CYCLES_PER_SECOND * 60;
 
 // An answer of one line: control characters shown as '?', and no longer than a line should be.
 Response message(int status, const std::string& text) {

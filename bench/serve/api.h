@@ -3,7 +3,7 @@
 // adapts it; the tests and the fuzz target call it directly.
 //
 //   GET  /, /panel.js, /panel.css     the page
-//   GET  /fonts/dseg7.ttf, /fonts/dseg14.ttf   the read-outs' seven-segment face
+//   GET  /fonts/dseg7.ttf, /fonts/dseg14.ttf   the read-outs' seven-segment typeface
 //   GET  /api/panel                   layout, faces, lamps, read-out boxes, controls (JSON)
 //   GET  /api/bitmap/ID.png           a bitmap the gauges show
 //   GET  /api/state?since=N           time, lamps, read-outs, tokens, chimes, timeline from line N (JSON)

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <thread>
 
+#include "bench/common/catalogue.h"
 #include "bench/common/script.h"
 #include "bench/serve/http_server.h"
 #include "bench/serve/simulation_thread.h"
@@ -53,7 +54,8 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
             throw bench::BenchError("serve takes one panel configuration file");
         }
     }
-    if (!a.panel_file.empty()) a.options.panel = bench::read_panel_config(a.panel_file);
+    bench::read_gauges(a.options.module.module_path);  // the names a configuration may place
+    a.options.panel = a.panel_file.empty() ? bench::default_panel() : bench::read_panel_config(a.panel_file);
     return a;
 }
 

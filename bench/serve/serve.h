@@ -1,4 +1,4 @@
-// `panelbench serve`: the bench's third face. A web server on 127.0.0.1
+// `panelbench serve`: the bench's fourth command. A web server on 127.0.0.1
 // offers a page on which a person flies the panel in a browser: the gauges
 // drawn from the module's own bitmaps, clicks hit-tested by the host, the
 // simulated aircraft, the timeline, the chime, and the session written out as

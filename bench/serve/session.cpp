@@ -180,7 +180,7 @@ std::string Session::panel_json() const {
         }
         const int width = placement.width > 0 ? placement.width : face.width;
         const int height =
-            placement.height > 0 ? placement.height : (width * face.height + face.width / 2) / std::max(1, face.width);
+            placement.height > 0 ? placement.height : bench::height_keeping_aspect(width, face.width, face.height);
         gauges.push_back({{"name", p.name},
                           {"gauge", p.gauge->name()},
                           {"x", placement.x},

@@ -2,7 +2,7 @@
 // run a scenario given as text and see its timeline, errors and result.
 #pragma once
 
-#include <doctest/doctest.h>
+#include "tests/main/main.h"
 
 #include <sstream>
 #include <string>

@@ -11,7 +11,7 @@
 
 namespace {
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using test::has;
 
 const std::string PANEL_TEXT = R"([Window00]
 size_mm=900,400

@@ -6,7 +6,7 @@
 
 using benchtest::run;
 
-static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using test::has;
 
 TEST_CASE("the timeline shows clicks, key events, lamps, read-outs and chimes as they happen") {
     auto o = run(R"(place altpreselector

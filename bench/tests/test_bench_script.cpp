@@ -2,6 +2,9 @@
 // bad line gets (always the file, the line and what is wrong).
 #include "bench/tests/bench_support.h"
 
+#include "bench/common/catalogue.h"
+#include "host/host.h"
+
 #include <string>
 #include <vector>
 
@@ -76,7 +79,7 @@ note climbing   now
     CHECK(c[9].count == 45);
 
     CHECK(c[10].op == Op::ExpectLamp);
-    CHECK(std::string(c[10].face->legends[size_t(c[10].legend)].name) == "ALR");
+    CHECK(std::string(c[10].instrument->legends[size_t(c[10].legend)].name) == "ALR");
     CHECK_FALSE(c[10].on);
     CHECK(c[11].text == " 0.9");
     CHECK(c[12].event == 66124);
@@ -158,10 +161,35 @@ TEST_CASE("names are found whatever their case, numbers only when the module use
     CHECK_FALSE(bench::find_token("-74"));
     CHECK(bench::find_event("EVT_VS_STEP_DOWN") == 65895u);
     CHECK_FALSE(bench::find_event("66125"));
-    const bench::Face& presel = *bench::face_of("vcaltpreselector");
+    const bench::Instrument& presel = *bench::instrument_of("vcaltpreselector");
     CHECK(bench::find_control(presel, "Knob-Inc") == 8);
     CHECK(bench::find_legend(presel, "baro") == 2);
-    CHECK(bench::face_of("AUTOPILOT") == nullptr);
+    CHECK(bench::instrument_of("AUTOPILOT") == nullptr);
+}
+
+TEST_CASE("the bench's gauges are the module's gauge table, each of the kind its face shows") {
+    panelhost::HostOptions o;
+    o.sound = false;
+    std::vector<std::string> table;
+    {
+        panelhost::Host host(benchtest::module_path, o);
+        for (const GAUGEHDR* header : host.gauge_table()) table.push_back(header->name);
+    }
+    CHECK(bench::gauge_names() == table);
+    for (const std::string& name : table) {
+        INFO(name);
+        CHECK(bench::instrument_of(name) != nullptr);
+    }
+    const bench::Instrument& presel = *bench::instrument_of("altpreselector");
+    CHECK(bench::instrument_of("vcaltpreselector") == &presel);
+    CHECK(bench::instrument_of("altpreselectornosnd") == &presel);
+    CHECK(bench::instrument_of("autopilot") != &presel);
+    // The virtual-cockpit rendition shows the same face without any areas:
+    // controls are found on the first gauge of the kind that has them.
+    CHECK(bench::clickable_gauge(presel) == "altpreselector");
+    CHECK(bench::clickable_gauge(*bench::instrument_of("autopilot")) == "autopilot");
+    CHECK(bench::clickable_gauge(*bench::instrument_of("annunciator")).empty());
+    CHECK(bench::instrument_of("altpreselector ") == nullptr);
 }
 
 TEST_CASE("a missing script file, or a folder in its place, is named") {

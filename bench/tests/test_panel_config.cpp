@@ -200,3 +200,13 @@ TEST_CASE("the default panel holds all five faces side by side at their own size
     CHECK(c.gauges[3].width == 500);
     CHECK(c.gauges[3].height == 119);
 }
+
+TEST_CASE("a gauge without a height keeps its face's aspect, rounded to the nearest unit") {
+    using bench::height_keeping_aspect;
+    CHECK(height_keeping_aspect(300, 213, 100) == 141);  // 140.85: the preselector at its panel width
+    CHECK(height_keeping_aspect(500, 500, 119) == 119);
+    CHECK(height_keeping_aspect(1, 2, 1) == 1);  // a half goes up
+    CHECK(height_keeping_aspect(3, 4, 1) == 1);  // 0.75
+    CHECK(height_keeping_aspect(5, 4, 1) == 1);  // 1.25
+    CHECK(height_keeping_aspect(40, 0, 10) == 40);  // no face width: square
+}

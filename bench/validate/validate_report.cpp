@@ -13,25 +13,6 @@ namespace {
 // are counted.
 constexpr size_t PROBLEM_CAP = 12;
 
-struct NamedEvent {
-    uint32_t event;
-    const char* name;
-};
-
-constexpr NamedEvent CATALOGUE[] = {
-    {evt_vs_ref_set, "evt_vs_ref_set"},
-    {evt_alt_ref_set, "evt_alt_ref_set"},
-    {evt_vertical_engage_a, "evt_vertical_engage_a"},
-    {evt_vertical_engage_b, "evt_vertical_engage_b"},
-    {evt_vertical_release_a, "evt_vertical_release_a"},
-    {evt_vertical_release_b, "evt_vertical_release_b"},
-    {evt_vs_step_up, "evt_vs_step_up"},
-    {evt_vs_step_down, "evt_vs_step_down"},
-    {evt_hdg_button, "evt_hdg_button"},
-    {evt_nav_button, "evt_nav_button"},
-    {evt_apr_button, "evt_apr_button"},
-    {evt_rev_button, "evt_rev_button"},
-};
 }  // namespace
 
 void Group::fail(const std::string& what) {
@@ -74,16 +55,16 @@ int Report::finish() {
 
 const std::vector<GaugeFacts>& gauge_facts() {
     static const std::vector<GaugeFacts> facts = {
-        {.name = "altpreselector", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "vcaltpreselector", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "altpreselectornosnd", .size_x_mm = 300, .face_id = 5120, .last_id = 5139, .has_service = true,
-         .lamps_two_valued = true},
-        {.name = "autopilot", .size_x_mm = 500, .face_id = 4096, .last_id = 4121, .has_service = false,
-         .lamps_two_valued = false},
-        {.name = "annunciator", .size_x_mm = 300, .face_id = 4608, .last_id = 4640, .has_service = false,
-         .lamps_two_valued = false},
+        {.name = "altpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "vcaltpreselector", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "altpreselectornosnd", .size_x_mm = 300, .face_id = BITMAP_PRESEL_FACE, .last_id = BITMAP_PRESEL_VS,
+         .has_service = true, .lamps_two_valued = true},
+        {.name = "autopilot", .size_x_mm = 500, .face_id = BITMAP_AP_FACE, .last_id = BITMAP_AP_GPSS,
+         .has_service = false, .lamps_two_valued = false},
+        {.name = "annunciator", .size_x_mm = 300, .face_id = BITMAP_ANN_FACE, .last_id = BITMAP_ANN_SEL,
+         .has_service = false, .lamps_two_valued = false},
     };
     return facts;
 }
@@ -95,13 +76,13 @@ const GaugeFacts* facts_of(const std::string& name) {
 }
 
 bool in_catalogue(uint32_t event) {
-    for (const NamedEvent& known : CATALOGUE)
+    for (const KEY_EVENT_ENTRY& known : MODULE_KEY_EVENTS)
         if (known.event == event) return true;
     return false;
 }
 
 std::string event_text(uint32_t event) {
-    for (const NamedEvent& known : CATALOGUE)
+    for (const KEY_EVENT_ENTRY& known : MODULE_KEY_EVENTS)
         if (known.event == event) return std::to_string(event) + " (" + known.name + ")";
     return std::to_string(event);
 }

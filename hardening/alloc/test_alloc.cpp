@@ -24,62 +24,23 @@ using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
 // The host's PANELS operations, with counting paused while they run.
 struct PausedPanels {
-    static int32_t MODULE_CALL query(ELEMENT_HEADER* r) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_query(r);
+#define PAUSED_SERVICE(WORD, word, field, parameters, arguments) \
+    static int32_t MODULE_CALL field parameters {                 \
+        HeapCountingPaused p;                                     \
+        return Host::panels()->field arguments;                   \
     }
-    static int32_t MODULE_CALL install(ELEMENT_HEADER* r, void* h) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_install(r, h);
-    }
-    static int32_t MODULE_CALL initialize(ELEMENT_HEADER* r) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_initialize(r);
-    }
-    static int32_t MODULE_CALL update(ELEMENT_HEADER* r) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_update(r);
-    }
-    static int32_t MODULE_CALL generate(ELEMENT_HEADER* r, uint32_t phase) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_generate(r, phase);
-    }
-    static int32_t MODULE_CALL plot(ELEMENT_HEADER* r) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_plot(r);
-    }
-    static int32_t MODULE_CALL kill(ELEMENT_HEADER* r) {
-        HeapCountingPaused p;
-        return Host::panels()->element_list_kill(r);
-    }
-    static int32_t MODULE_CALL trigger_key_event(uint32_t event, int32_t value) {
-        HeapCountingPaused p;
-        return Host::panels()->trigger_key_event(event, value);
-    }
-    static int32_t MODULE_CALL lookup_var(MODULE_VAR* var) {
-        HeapCountingPaused p;
-        return Host::panels()->lookup_var(var);
-    }
+    PANELS_SERVICES(PAUSED_SERVICE)
+#undef PAUSED_SERVICE
 };
 
 // The host's own table, traps and all, with the nine services paused.
 panelhost::PanelsTable paused_table() {
     panelhost::PanelsTable table = Host::table();
-    PANELS& s = table.services;
-    s.element_list_query = PausedPanels::query;
-    s.element_list_install = PausedPanels::install;
-    s.element_list_initialize = PausedPanels::initialize;
-    s.element_list_update = PausedPanels::update;
-    s.element_list_generate = PausedPanels::generate;
-    s.element_list_plot = PausedPanels::plot;
-    s.element_list_kill = PausedPanels::kill;
-    s.trigger_key_event = PausedPanels::trigger_key_event;
-    s.lookup_var = PausedPanels::lookup_var;
+#define PAUSED_IN(WORD, word, field, parameters, arguments) table.services.field = PausedPanels::field;
+    PANELS_SERVICES(PAUSED_IN)
+#undef PAUSED_IN
     return table;
 }
 
@@ -118,7 +79,8 @@ TEST_CASE("10,000 panel cycles of all five gauges, clicks between them, allocate
     options.log_lookups = false;
     Host host(test::module_path, options);
     std::vector<Gauge*> gauges;
-    for (const char* name : GAUGE_NAMES) gauges.push_back(&host.place(name));
+    for (const GAUGEHDR* header : host.gauge_table()) gauges.push_back(&host.place(header->name));
+    REQUIRE(gauges.size() == MODULE_GAUGE_COUNT);
     panelhost::PanelsTable paused = paused_table();
     host.import_table()->panels.table = &paused.services;
     reserve_sound_record(host);

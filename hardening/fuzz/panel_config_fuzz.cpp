@@ -14,6 +14,8 @@
 
 #include "bench/common/catalogue.h"
 #include "bench/common/panel_config.h"
+#include "hardening/support/module_gauges.h"
+#include "hardening/support/reader_fuzz.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ void check(const bench::PanelConfig& c, size_t lines) {
         previous_line = p.line;
         if (p.file.empty() || p.gauge.empty()) std::abort();
         if (p.ours()) {
-            if (!bench::face_of(p.gauge) || p.name.empty() || !names.insert(p.name).second) std::abort();
+            if (!bench::instrument_of(p.gauge) || p.name.empty() || !names.insert(p.name).second) std::abort();
         } else if (!p.name.empty()) {
             std::abort();
         }
@@ -39,23 +41,17 @@ void check(const bench::PanelConfig& c, size_t lines) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    hardening::read_module_gauges("panel_config_fuzz", FUZZ_DEFAULT_MODULE);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A copy of exactly `size` bytes, so that any read past them is reported.
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    size_t lines = 1;
-    for (char c : text) lines += c == '\n';
+    const hardening::FuzzText in(data, size);
     try {
-        check(bench::parse_panel_config(text, "fuzz.cfg"), lines);
+        check(bench::parse_panel_config(in.text, "fuzz.cfg"), in.lines);
     } catch (const bench::PanelConfigError& e) {
-        // "fuzz.cfg:LINE: what", LINE one of the file's lines.
-        std::string_view what = e.what();
-        if (what.substr(0, 9) != "fuzz.cfg:") std::abort();
-        size_t colon = what.find(": ", 9);
-        if (colon == std::string_view::npos || colon == 9) std::abort();
-        const std::string number(what.substr(9, colon - 9));
-        char* end = nullptr;
-        unsigned long line = std::strtoul(number.c_str(), &end, 10);
-        if (*end || line < 1 || line > lines) std::abort();
+        if (!hardening::names_a_line(e.what(), "fuzz.cfg", in.lines)) std::abort();
     }
     return 0;
 }

@@ -5,7 +5,8 @@
 // promises to the host:
 //   - every read-out text is NUL-terminated inside its 32-byte buffer;
 //   - the autopilot's ALT and VS legends are never lit together;
-//   - every key event sent is one of the module's twelve;
+//   - every key event sent is one of the module's twelve, with the value its
+//     kind allows (0 where it carries none; a button's only from its area);
 //   - every preselector lamp answers -1 or 0 and nothing else;
 //   - no PANELS word but the nine services is ever called;
 // and the sanitizers must stay silent.
@@ -30,23 +31,16 @@
 #include "hardening/support/module_data.h"
 #include "host/host.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 
 using panelhost::Gauge;
 using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
 const uint32_t TOKENS[] = {TOKEN_VERTICAL_SPEED, TOKEN_ALTITUDE, TOKEN_BARO,  TOKEN_AP_MASTER, TOKEN_AP_NAV,
                            TOKEN_AP_HDG,         TOKEN_AP_ALT,   TOKEN_AP_ALT_REF, TOKEN_AP_GS,  TOKEN_AP_APR,
                            TOKEN_AP_REV,         TOKEN_AP_VS,    TOKEN_AP_VS_REF,  TOKEN_AP_FD,  TOKEN_AP_GPSS};
-
-const uint32_t MODULE_EVENTS[] = {evt_vs_ref_set,        evt_alt_ref_set,        evt_vertical_engage_a,
-                                  evt_vertical_engage_b, evt_vertical_release_a, evt_vertical_release_b,
-                                  evt_vs_step_up,        evt_vs_step_down,       evt_hdg_button,
-                                  evt_nav_button,        evt_apr_button,         evt_rev_button};
 
 constexpr double INF = std::numeric_limits<double>::infinity();
 const double SPECIAL_VALUES[] = {
@@ -56,9 +50,6 @@ const double SPECIAL_VALUES[] = {
     -2147483649.0, -2147483648.5, 4294967295.0, 4294967296.0, 32767.0, 32768.0, -32768.0, -32769.0, 65535.0,
     65536.0, 0.0, -0.0, 1.0, -1.0, 0.5, 0.999999, 1.000001, 2.0, 65537.0, -65535.0, 99.9, -99.9, 100.0, -100.0,
     1499.9, 1500.0, 1600.0, -1500.0, -1600.0, 1e15, -1e15, 9.2233720368547758e18, -9.2233720368547758e18};
-
-constexpr int ALT_LEGEND = 4109;  // the autopilot's ALT legend bitmap
-constexpr int VS_LEGEND = 4115;   // the autopilot's VS legend bitmap
 
 constexpr size_t POOL_PER_GAUGE = 3;  // instances of each gauge an input may place
 
@@ -77,10 +68,10 @@ Session session;
     std::abort();
 }
 
-bool is_module_event(uint32_t event) {
-    for (uint32_t e : MODULE_EVENTS)
-        if (e == event) return true;
-    return false;
+const KEY_EVENT_ENTRY* module_event(uint32_t event) {
+    for (const KEY_EVENT_ENTRY& e : MODULE_KEY_EVENTS)
+        if (e.event == event) return &e;
+    return nullptr;
 }
 
 double take_value(FuzzedDataProvider& in) {
@@ -106,9 +97,15 @@ struct Checker {
 
     void events() {
         const auto& sent = host.events();
-        for (; events_seen < sent.size(); ++events_seen)
-            if (!is_module_event(sent[events_seen].event))
-                broken("key event " + std::to_string(sent[events_seen].event) + " is not one of the module's");
+        for (; events_seen < sent.size(); ++events_seen) {
+            const panelhost::KeyEvent& e = sent[events_seen];
+            const KEY_EVENT_ENTRY* known = module_event(e.event);
+            if (!known) broken("key event " + std::to_string(e.event) + " is not one of the module's");
+            if (known->value == KEY_EVENT_VALUE_ZERO && e.value != 0)
+                broken(std::string(known->name) + " sent with " + std::to_string(e.value) + "; it carries 0");
+            if (known->value == KEY_EVENT_VALUE_FROM_AREA && !e.from_area)
+                broken(std::string(known->name) + " sent by the module; only its mouse area sends it");
+        }
     }
 
     void gauge(const Gauge& g) {
@@ -126,7 +123,7 @@ struct Checker {
             }
         }
         if (g.name() == "autopilot") {
-            int alt = g.child_by_bitmap(ALT_LEGEND), vs = g.child_by_bitmap(VS_LEGEND);
+            int alt = g.child_by_bitmap(BITMAP_AP_ALT), vs = g.child_by_bitmap(BITMAP_AP_VS);
             if (alt >= 0 && vs >= 0 && g.lit(size_t(alt)) && g.lit(size_t(vs)))
                 broken("the autopilot's ALT and VS legends are lit together");
         }
@@ -271,8 +268,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         session.host = new Host(module_path, options);
         // The module as loaded and started, before any gauge is placed.
         session.loaded = std::make_unique<hardening::ModuleData>(module_path, session.host->module().handle());
+        const std::vector<GAUGEHDR*> table = session.host->gauge_table();
+        if (table.size() != MODULE_GAUGE_COUNT) throw panelhost::HostError("the gauge table does not list five gauges");
         for (size_t i = 0; i < MODULE_GAUGE_COUNT; ++i)
-            for (size_t n = 0; n < POOL_PER_GAUGE; ++n) session.pool[i].push_back(&session.host->place(GAUGE_NAMES[i]));
+            for (size_t n = 0; n < POOL_PER_GAUGE; ++n) session.pool[i].push_back(&session.host->place(table[i]->name));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "panel_fuzz: %s\n", e.what());
         std::exit(2);

@@ -16,6 +16,8 @@
 
 #include "bench/common/panel_config.h"
 #include "bench/common/script.h"
+#include "hardening/support/module_gauges.h"
+#include "hardening/support/reader_fuzz.h"
 
 namespace {
 
@@ -41,17 +43,17 @@ void check(const bench::Script& s, size_t lines) {
         previous = c.line;
         switch (c.op) {
         case Op::Place:
-            if (!c.face || c.gauge.empty() || c.gauge == "panel") std::abort();
+            if (!c.instrument || c.gauge.empty() || c.gauge == "panel") std::abort();
             break;
         case Op::Click:
-            if (!c.face || (c.control != -1 && !within(c.face->controls.size(), c.control))) std::abort();
+            if (!c.instrument || (c.control != -1 && !within(c.instrument->controls.size(), c.control))) std::abort();
             if (c.repeat < 1 || c.repeat > 1000) std::abort();
             break;
         case Op::ExpectLamp:
-            if (!c.face || !within(c.face->legends.size(), c.legend)) std::abort();
+            if (!c.instrument || !within(c.instrument->legends.size(), c.legend)) std::abort();
             break;
         case Op::ExpectText:
-            if (!c.face || !within(c.face->readouts.size(), c.readout)) std::abort();
+            if (!c.instrument || !within(c.instrument->readouts.size(), c.readout)) std::abort();
             break;
         case Op::Cycles:
         case Op::Fly:
@@ -61,7 +63,7 @@ void check(const bench::Script& s, size_t lines) {
             if (c.path.empty() || c.path[0] == '/' || c.path.rfind("../", 0) == 0 ||
                 c.path.find("/../") != std::string::npos)
                 std::abort();
-            if (c.gauge != "panel" && !c.face) std::abort();
+            if (c.gauge != "panel" && !c.instrument) std::abort();
             break;
         case Op::SoundNext:
             if (c.sound_op != 1 && c.sound_op != 7) std::abort();
@@ -72,31 +74,27 @@ void check(const bench::Script& s, size_t lines) {
     }
 }
 
-void read(const std::string& text, size_t lines, const bench::PanelConfig* config) {
+void read(const hardening::FuzzText& in, const bench::PanelConfig* config) {
     try {
-        check(bench::parse_script(text, "fuzz.pbs", config), lines);
+        check(bench::parse_script(in.text, "fuzz.pbs", config), in.lines);
     } catch (const bench::BenchError& e) {
         // "fuzz.pbs:LINE: what", or "fuzz.pbs: the script holds no commands".
         std::string_view what = e.what();
-        if (what.substr(0, 9) != "fuzz.pbs:") std::abort();
-        if (what == "fuzz.pbs: the script holds no commands") return;
-        size_t colon = what.find(": ", 9);
-        if (colon == std::string_view::npos || colon == 9) std::abort();
-        const std::string number(what.substr(9, colon - 9));
-        char* end = nullptr;
-        unsigned long line = std::strtoul(number.c_str(), &end, 10);
-        if (*end || line < 1 || line > lines) std::abort();
+        if (what != "fuzz.pbs: the script holds no commands" && !hardening::names_a_line(what, "fuzz.pbs", in.lines))
+            std::abort();
     }
 }
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    hardening::read_module_gauges("script_fuzz", FUZZ_DEFAULT_MODULE);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // A copy of exactly `size` bytes, so that any read past them is reported.
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    size_t lines = 1;
-    for (char c : text) lines += c == '\n';
-    read(text, lines, nullptr);
-    read(text, lines, &panel());
+    const hardening::FuzzText in(data, size);
+    read(in, nullptr);
+    read(in, &panel());
     return 0;
 }

@@ -18,12 +18,14 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
 #include "bench/serve/api.h"
 #include "bench/serve/simulation_thread.h"
+#include "hardening/support/module_gauges.h"
 
 namespace {
 
@@ -34,8 +36,8 @@ const char* const PATHS[] = {"/",          "/index.html",     "/panel.js",      
                              "/fonts/dseg14.ttf", "/api/panel", "/api/state",    "/api/session.pbs",
                              "/api/bitmap/5120.png", "/api/bitmap/4096.png", "/api/click", "/api/set", "/api/pause",
                              "/api/step", "/api/speed", "/api/reset"};
-const char* const NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot", "annunciator",
-                             "altitude",       "ap_master",        "vertical_speed",      "baro",      "74"};
+// The module's gauge names and the tokens' names, and a token by number.
+std::vector<std::string> names = {"74"};
 const char* const FIELDS[] = {"gauge", "x", "y", "token", "value", "paused", "cycles", "speed"};
 const char* const NUMBERS[] = {"0", "1", "-1", "16", "4", "1080", "1081", "70", "499", "500", "1e9", "-1e9", "1e300",
                                "1e999", "NaN", "Infinity", "0.5", "-0", "2147483648", "99999999999999999999"};
@@ -53,7 +55,7 @@ std::string shaped_body(FuzzedDataProvider& in) {
         body += std::string("\"") + in.PickValueInArray(FIELDS) + "\":";
         switch (in.ConsumeIntegralInRange(0, 4)) {
         case 0: body += in.PickValueInArray(NUMBERS); break;
-        case 1: body += std::string("\"") + in.PickValueInArray(NAMES) + "\""; break;
+        case 1: body += std::string("\"") + names[in.ConsumeIntegralInRange<size_t>(0, names.size() - 1)] + "\""; break;
         case 2: body += std::to_string(in.ConsumeIntegralInRange(-50, 520)); break;
         case 3: body += in.ConsumeBool() ? "true" : "false"; break;
         default:
@@ -71,11 +73,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* module = std::getenv("SERVE_FUZZ_MODULE");
     const char* sound = std::getenv("SERVE_FUZZ_SOUND");
     serve::ServeOptions options;
-    options.module.module_path = module ? module : SERVE_FUZZ_DEFAULT_MODULE;
+    options.module.module_path = hardening::read_module_gauges("serve_fuzz", module ? module : SERVE_FUZZ_DEFAULT_MODULE);
     options.module.sound_path = sound ? sound : SERVE_FUZZ_DEFAULT_SOUND;
     options.start_paused = true;
     options.allow_reset = false;
     try {
+        options.panel = bench::default_panel();
+        for (const std::string& gauge : bench::gauge_names()) names.push_back(gauge);
+        for (const bench::NamedToken& token : bench::tokens()) names.push_back(token.name);
         simulation = std::make_unique<serve::SimulationThread>(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "serve_fuzz: cannot start the simulation: %s\n", e.what());

@@ -2,7 +2,7 @@
 // simulation thread, and requests given as method, path and body.
 #pragma once
 
-#include <doctest/doctest.h>
+#include "tests/main/main.h"
 
 #include <string>
 

@@ -14,7 +14,7 @@ using servetest::post;
 
 namespace {
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using test::has;
 
 // The page's view of one session: its layout, and its latest state.
 struct Page {

@@ -11,6 +11,7 @@
 #include "module/gauges.h"
 #include "module/panels.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 #include "bench/validate/broken/broken_autopilot.h"
 
 // Fault: the second condition is 22, not 21.
@@ -75,7 +76,7 @@ static int32_t MODULE_CALL broken_knob(PIXPOINT*, uint32_t) {
 
 // Fault: image count 2.
 static ELEMENT_ICON broken_hdg_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4099, .position_x = 29, .position_y = 28,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_HDG, .position_x = 29, .position_y = 28,
                .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 2,
@@ -84,7 +85,7 @@ static ELEMENT_ICON broken_hdg_icon = {
 
 // Fault: points to the annunciator's header.
 static ELEMENT_ICON broken_nav_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4102, .position_x = 93, .position_y = 28,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_NAV, .position_x = 93, .position_y = 28,
                .gauge = &ann_gauge_header, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_NAV},
     .image_count = 1,
@@ -93,16 +94,16 @@ static ELEMENT_ICON broken_nav_icon = {
 
 // Fault: draw flags 0x5.
 static ELEMENT_ICON broken_apr_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4105, .position_x = 156, .position_y = 28,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_APR, .position_x = 156, .position_y = 28,
                .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = 0x5},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
     .callback = ap_apr_lamp,
 };
 
-// Fault: bitmap 4100, which the module does not have.
+// Fault: the bitmap after the HDG legend's (4100), which the module does not have.
 static ELEMENT_ICON broken_rev_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4100, .position_x = 222, .position_y = 28,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_HDG + 1, .position_x = 222, .position_y = 28,
                .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
@@ -111,7 +112,7 @@ static ELEMENT_ICON broken_rev_icon = {
 
 // Fault: a lamp answer that is neither -1 nor 0.
 static ELEMENT_ICON broken_rdy_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4118, .position_x = 68, .position_y = 28,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_RDY, .position_x = 68, .position_y = 28,
                .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
@@ -185,7 +186,7 @@ static ELEMENT_HEADER* broken_children[] = {
 };
 
 static ELEMENT_STATIC_IMAGE broken_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 4096, .position_x = 0, .position_y = 0,
+    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = BITMAP_AP_FACE, .position_x = 0, .position_y = 0,
                .gauge = BROKEN_AP_HEADER, .next_element = broken_children, .draw_flags = DRAW_FLAGS_FACE},
 };
 

@@ -2,8 +2,7 @@
 // module (it passes), on a module with planted faults (each fault named on a
 // line of its own), on bitmaps that are wrong, on a module that crashes, on
 // bad command lines, and the hand-over of a Windows gauge file to Wine.
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
+#include "tests/main/main.h"
 
 #include <sys/wait.h>
 
@@ -332,28 +331,9 @@ TEST_CASE("a Windows gauge file is handed to the Windows validator under Wine") 
     unsetenv("FAKE_WINE_STATUS");
 }
 
-int main(int argc, char** argv) {
-    std::vector<char*> rest{argv[0]};
-    for (int i = 1; i < argc; ++i) {
-        auto take = [&](const char* flag, std::string& into) {
-            if (std::strcmp(argv[i], flag) != 0 || i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (!take("--panelbench", paths.panelbench) && !take("--module", paths.module) &&
-            !take("--bitmaps", paths.bitmaps) && !take("--broken", paths.broken) &&
-            !take("--broken-crash", paths.broken_crash) && !take("--planted", paths.planted) &&
-            !take("--scratch", paths.scratch))
-            rest.push_back(argv[i]);
-    }
-    if (paths.panelbench.empty() || paths.module.empty() || paths.broken.empty() || paths.planted.empty() ||
-        paths.scratch.empty()) {
-        std::fprintf(stderr,
-                     "usage: %s --panelbench PATH --module PATH --bitmaps DIR --broken PATH --broken-crash PATH "
-                     "--planted DIR --scratch DIR [doctest options]\n",
-                     argv[0]);
-        return 2;
-    }
-    doctest::Context context(int(rest.size()), rest.data());
-    return context.run();
-}
+const test::Options options{
+    {"--panelbench", "PATH", &paths.panelbench, true}, {"--module", "PATH", &paths.module, true},
+    {"--bitmaps", "DIR", &paths.bitmaps},              {"--broken", "PATH", &paths.broken, true},
+    {"--broken-crash", "PATH", &paths.broken_crash},   {"--planted", "DIR", &paths.planted, true},
+    {"--scratch", "DIR", &paths.scratch, true},
+};

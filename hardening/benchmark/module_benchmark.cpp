@@ -22,13 +22,10 @@ using panelhost::Host;
 
 namespace {
 
-const char* const GAUGE_NAMES[] = {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot",
-                                   "annunciator"};
-
-std::string module_path = PANEL_BENCH_MODULE;
-std::string null_path = PANEL_BENCH_NULL_MODULE;
-std::string sound_path = PANEL_BENCH_SOUND;
-std::string bitmap_folder = PANEL_BENCH_BITMAPS;
+std::string module_path = BENCHMARK_MODULE;
+std::string null_path = BENCHMARK_NULL_MODULE;
+std::string sound_path = BENCHMARK_SOUND;
+std::string bitmap_folder = BENCHMARK_BITMAPS;
 
 // A loaded module with all five gauges placed, in level flight with the
 // autopilot engaged, the preselector in normal mode with its alerter armed
@@ -38,7 +35,7 @@ struct Panel {
     std::vector<Gauge*> gauges;
 
     explicit Panel(const std::string& path) : host(path, options()) {
-        for (const char* name : GAUGE_NAMES) gauges.push_back(&host.place(name));
+        for (const GAUGEHDR* header : host.gauge_table()) gauges.push_back(&host.place(header->name));
         host.set_token(TOKEN_AP_MASTER, 1.0);
         host.set_token(TOKEN_AP_HDG, 1.0);
         host.set_token(TOKEN_ALTITUDE, 6500.0);
@@ -147,14 +144,14 @@ int main(int argc, char** argv) {
     try {
         benchmark::RunSpecifiedBenchmarks(&reporter);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "module_bench: %s\n", e.what());
+        std::fprintf(stderr, "module_benchmark: %s\n", e.what());
         return 1;
     }
     benchmark::Shutdown();
 
     auto& ns = reporter.ns;
     if (!ns.count("cycle/module") || !ns.count("cycle/null")) {
-        std::fprintf(stderr, "module_bench: the cycle benchmarks did not run\n");
+        std::fprintf(stderr, "module_benchmark: the cycle benchmarks did not run\n");
         return 1;
     }
     double cycle = ns["cycle/module"], null = ns["cycle/null"];
