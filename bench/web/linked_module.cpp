@@ -56,5 +56,3 @@ extern "C" void* dlsym(void* __restrict handle, const char* __restrict name) {
 }
 
 extern "C" int dlclose(void*) { return 0; }
-
-extern "C" char* dlerror(void) { return nullptr; }

@@ -6,9 +6,12 @@
 const { spawnSync } = require('child_process');
 
 const [program, ...args] = process.argv.slice(2);
-const run = extra => spawnSync(process.execPath, [program, ...args, ...extra], { encoding: 'utf8' });
+// Without node's fetch the program's script reads its WebAssembly from the
+// file beside it, as this Emscripten's scripts expect of node.
+const run = extra => spawnSync(process.execPath, ['--no-experimental-fetch', program, ...args, ...extra],
+  { encoding: 'utf8' });
 
-const listed = run(['--list-test-cases', '--no-version']);
+const listed = run(['--list-test-cases', '--no-version', '--no-colors']);
 if (listed.status !== 0) {
   process.stderr.write(listed.stdout + listed.stderr);
   process.exit(1);
@@ -25,7 +28,7 @@ if (!names.length) {
 let failed = 0;
 for (const name of names) {
   // A filter splits at commas and takes '?' for any one character.
-  const result = run(['--test-case=' + name.replace(/[,\\]/g, '?')]);
+  const result = run(['--no-colors', '--test-case=' + name.replace(/[,\\]/g, '?')]);
   const passed = result.status === 0 && /test cases:\s*1 \|\s*1 passed/.test(result.stdout);
   console.log((passed ? 'passed  ' : 'FAILED  ') + name);
   if (!passed) {
