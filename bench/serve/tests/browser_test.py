@@ -154,6 +154,8 @@ def main():
         parser.add_argument(name, required=True)
     parser.add_argument("--page", help="the page as one file, flown from disk too")
     args = parser.parse_args()
+    if args.page and not os.path.isfile(args.page):
+        sys.exit("the page file %s is missing (make web writes it)" % args.page)
     os.makedirs(args.out, exist_ok=True)
     downloads = os.path.join(args.out, "downloads")
     shutil.rmtree(downloads, ignore_errors=True)
@@ -165,7 +167,10 @@ def main():
         driver = browser(downloads, profile)
         fly(driver, url, args, downloads, os.path.join(args.out, "serve-page.png"))
         if args.page:
-            requests_made(driver)  # the served page's requests, forgotten
+            # The served page left behind, and its last requests forgotten.
+            driver.get("about:blank")
+            time.sleep(0.5)
+            requests_made(driver)
             page = "file://" + os.path.abspath(args.page)
             fly(driver, page, args, downloads, os.path.join(args.out, "file-page.png"))
             wait_for(driver, "return bench.lamp('altpreselector', 'ENT') !== undefined", "the page still running")
@@ -175,7 +180,7 @@ def main():
                      "bench.lamp('altpreselector', 'ALT') === false && bench.lamp('altpreselector', 'ENT') === true",
                      "a new session with the preselector back in entry mode")
             seen = requests_made(driver)
-            outside = [u for u in seen if not (u == page or u.startswith("data:") or u.startswith("blob:"))]
+            outside = [u for u in seen if not (u == page or u.startswith(("data:", "blob:", "about:")))]
             assert not outside, "the page file made requests beyond itself: " + repr(outside[:10])
             assert page in seen, "no request for the page itself was seen: the check saw nothing: " + repr(seen[:5])
             print("the page file: %d requests, all of itself or of its own data" % len(seen))
