@@ -55,10 +55,20 @@ std::string shown(std::string_view text) {
     return out;
 }
 
+// What each request's body looks like, for the message that refuses another.
+const char* body_example(const std::string& path) {
+    if (path == "/api/click") return "{\"gauge\":\"autopilot\",\"x\":10,\"y\":20}";
+    if (path == "/api/set") return "{\"token\":\"altitude\",\"value\":3000}";
+    if (path == "/api/pause") return "{\"paused\":true}";
+    if (path == "/api/step") return "{\"cycles\":1}";
+    if (path == "/api/speed") return "{\"speed\":4}";
+    return "{}";
+}
+
 json body_object(const Request& r) {
     json body = json::parse(r.body, nullptr, false);
     if (body.is_discarded() || !body.is_object())
-        throw RequestError(400, "the body must be a JSON object, as in {\"gauge\":\"autopilot\",\"x\":10,\"y\":20}");
+        throw RequestError(400, "the body must be a JSON object, as in " + std::string(body_example(r.path)));
     return body;
 }
 

@@ -22,6 +22,9 @@ const bench = {
   timeline: [],     // lines shown
   chimesHeard: null,
   ready: false,     // the first state has been drawn
+  zoom: 'fit',      // 'fit', or canvas pixels per window unit
+  hover: null,      // the control under the pointer: {gauge, control}
+  pressed: null,    // the control held down
   requests: 0,      // requests in flight that change the session
 
   gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
@@ -195,10 +198,12 @@ async function load() {
   window.addEventListener('resize', () => { fit(); draw(); });
 }
 
-// Scales the panel to the width at hand (never below half size, never above three times).
+// Scales the panel to the zoom chosen: to the width at hand (never below a
+// quarter size, never above three times), or 1x or 2x. The canvas has a
+// pixel for each device pixel, so that it stays sharp on any screen.
 function fit() {
   const room = $('panel-area').clientWidth || 800;
-  bench.scale = Math.min(3, Math.max(0.5, room / bench.panel.width));
+  bench.scale = bench.zoom === 'fit' ? Math.min(3, Math.max(0.25, room / bench.panel.width)) : Number(bench.zoom);
   canvas.style.width = Math.round(bench.panel.width * bench.scale) + 'px';
   canvas.style.height = Math.round(bench.panel.height * bench.scale) + 'px';
   const ratio = window.devicePixelRatio || 1;
@@ -211,7 +216,9 @@ function draw() {
   if (!panel) return;
   const ratio = canvas.width / panel.width;
   context.setTransform(1, 0, 0, 1, 0, 0);
-  context.imageSmoothingEnabled = false;
+  // Bitmaps scaled smoothly; whole multiples stay crisp.
+  context.imageSmoothingEnabled = ratio !== Math.round(ratio);
+  context.imageSmoothingQuality = 'high';
   context.fillStyle = '#2a2a2a';
   context.fillRect(0, 0, canvas.width, canvas.height);
   context.setTransform(ratio, 0, 0, ratio, 0, 0);
@@ -238,6 +245,18 @@ function draw() {
     if (shown) {
       g.lamps.forEach((l, j) => { if (shown.lamps[j] === '1') context.drawImage(bench.images[l.bitmap], l.x, l.y); });
       g.texts.forEach((t, j) => drawText(t, shown.texts[j]));
+    }
+    // The control under the pointer outlined; the one held down shown pressed.
+    for (const [mark, pressed] of [[bench.hover, false], [bench.pressed, true]]) {
+      if (!mark || mark.gauge !== g.name) continue;
+      const c = mark.control;
+      if (pressed) {
+        context.fillStyle = 'rgba(0, 0, 0, 0.35)';
+        context.fillRect(c.x, c.y, c.width, c.height);
+      }
+      context.strokeStyle = pressed ? '#ffb84d' : '#ffd27a';
+      context.lineWidth = 2 * g.face.width / (g.width * ratio);  // two device pixels
+      context.strokeRect(c.x + 0.5, c.y + 0.5, c.width - 1, c.height - 1);
     }
     context.restore();
     if (panel.labels) {
@@ -302,6 +321,9 @@ function facePoint(event) {
   return null;
 }
 
+function mark(at) { return at && at.control ? { gauge: at.gauge.name, control: at.control } : null; }
+function same(a, b) { return a === b || (a && b && a.gauge === b.gauge && a.control === b.control); }
+
 canvas.addEventListener('mousemove', event => {
   if (!bench.panel) return;
   const at = facePoint(event);
@@ -309,6 +331,28 @@ canvas.addEventListener('mousemove', event => {
   canvas.title = name;
   canvas.style.cursor = at && at.control ? 'pointer' : 'default';
   $('pointer').textContent = name;
+  const hover = mark(at);
+  if (!same(hover, bench.hover)) {
+    bench.hover = hover;
+    draw();
+  }
+});
+
+canvas.addEventListener('mouseleave', () => {
+  bench.hover = bench.pressed = null;
+  draw();
+});
+
+canvas.addEventListener('mousedown', event => {
+  if (!bench.panel || event.button !== 0) return;
+  bench.pressed = mark(facePoint(event));
+  draw();
+});
+
+window.addEventListener('mouseup', () => {
+  if (!bench.pressed) return;
+  bench.pressed = null;
+  draw();
 });
 
 canvas.addEventListener('click', event => {
@@ -316,6 +360,16 @@ canvas.addEventListener('click', event => {
   const at = facePoint(event);
   if (at) act('/api/click', { gauge: at.gauge.name, x: at.x, y: at.y });
 });
+
+// The wheel over a knob turns it: a click on its increase or decrease area.
+canvas.addEventListener('wheel', event => {
+  if (!bench.panel) return;
+  const at = facePoint(event);
+  if (!at || !at.control || !/^knob-(inc|dec)$/.test(at.control.name) || event.deltaY === 0) return;
+  event.preventDefault();
+  const c = at.gauge.controls.find(c => c.name === (event.deltaY < 0 ? 'knob-inc' : 'knob-dec'));
+  if (c) act('/api/click', { gauge: at.gauge.name, x: c.x + (c.width >> 1), y: c.y + (c.height >> 1) });
+}, { passive: false });
 
 // The chime: a two-tone bell the page makes itself. Browsers allow sound only
 // after a person has used the page; until then (or with sound blocked) it stays silent.
@@ -418,6 +472,12 @@ function wire() {
       act('/api/set', { token: form.dataset.token, value });
     });
   }
+  $('zoom').addEventListener('change', () => {
+    bench.zoom = $('zoom').value;
+    if (!bench.panel) return;
+    fit();
+    draw();
+  });
   $('master-on').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 1 }));
   $('master-off').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 0 }));
   $('pause').addEventListener('click', () => act('/api/pause', { paused: !(bench.state && bench.state.paused) }));
