@@ -26,6 +26,7 @@ from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.options import Options
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
@@ -116,6 +117,13 @@ def fly(driver, url, args, downloads, picture):
              "the VS read-out stepped from %r to +1" % vs_before)
     wait_for(driver, "return document.getElementById('timeline').textContent.includes('click autopilot knob-inc')",
              "the knob's click in the timeline")
+    # The wheel over the knob turns it too: up one step.
+    canvas = driver.find_element(By.ID, "panel")
+    point = driver.execute_script("return bench.pointOf('autopilot', 'knob-dec')")
+    size = canvas.size
+    origin = ScrollOrigin.from_element(canvas, int(point["x"] - size["width"] / 2), int(point["y"] - size["height"] / 2))
+    ActionChains(driver).scroll_from_origin(origin, 0, -100).perform()
+    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+2'", "the VS read-out stepped by the wheel to +2")
     # The read-outs are in the seven-segment face the page carries or fetches.
     assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 face is not loaded"
 
