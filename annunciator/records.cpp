@@ -3,13 +3,14 @@
 #include "annunciator/lamps.h"
 #include "module/gauges.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 
 extern GAUGEHDR ann_gauge_header;
 
 static FAILURE_RECORD ann_failures[] = MODULE_FAILURE_LIST;
 
 static ELEMENT_ICON ann_hdg_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4611, .position_x = 29, .position_y = 35,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_HDG, .position_x = 29, .position_y = 35,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 1,
@@ -17,7 +18,7 @@ static ELEMENT_ICON ann_hdg_icon = {
 };
 
 static ELEMENT_ICON ann_nav_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4614, .position_x = 58, .position_y = 35,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_NAV, .position_x = 58, .position_y = 35,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_NAV},
     .image_count = 1,
@@ -25,7 +26,7 @@ static ELEMENT_ICON ann_nav_icon = {
 };
 
 static ELEMENT_ICON ann_apr_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4617, .position_x = 88, .position_y = 35,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_APR, .position_x = 88, .position_y = 35,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
@@ -33,7 +34,7 @@ static ELEMENT_ICON ann_apr_icon = {
 };
 
 static ELEMENT_ICON ann_rev_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4618, .position_x = 122, .position_y = 35,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_REV, .position_x = 122, .position_y = 35,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
@@ -41,7 +42,7 @@ static ELEMENT_ICON ann_rev_icon = {
 };
 
 static ELEMENT_ICON ann_alt_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4621, .position_x = 58, .position_y = 46,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_ALT, .position_x = 58, .position_y = 46,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_ALT},
     .image_count = 1,
@@ -49,7 +50,7 @@ static ELEMENT_ICON ann_alt_icon = {
 };
 
 static ELEMENT_ICON ann_gs_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4624, .position_x = 86, .position_y = 46,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_GS, .position_x = 86, .position_y = 46,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GS},
     .image_count = 1,
@@ -57,7 +58,7 @@ static ELEMENT_ICON ann_gs_icon = {
 };
 
 static ELEMENT_ICON ann_vs_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4627, .position_x = 29, .position_y = 46,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_VS, .position_x = 29, .position_y = 46,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
@@ -65,7 +66,7 @@ static ELEMENT_ICON ann_vs_icon = {
 };
 
 static ELEMENT_ICON ann_rdy_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4630, .position_x = 153, .position_y = 58,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_RDY, .position_x = 153, .position_y = 58,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
@@ -73,7 +74,7 @@ static ELEMENT_ICON ann_rdy_icon = {
 };
 
 static ELEMENT_ICON ann_fd_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4633, .position_x = 102, .position_y = 46,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_FD, .position_x = 102, .position_y = 46,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_FD},
     .image_count = 1,
@@ -81,7 +82,7 @@ static ELEMENT_ICON ann_fd_icon = {
 };
 
 static ELEMENT_ICON ann_cws_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4634, .position_x = 121, .position_y = 46,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_CWS, .position_x = 121, .position_y = 46,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
@@ -89,7 +90,7 @@ static ELEMENT_ICON ann_cws_icon = {
 };
 
 static ELEMENT_ICON ann_gpss_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4637, .position_x = 153, .position_y = 35,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_GPSS, .position_x = 153, .position_y = 35,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GPSS},
     .image_count = 1,
@@ -97,7 +98,7 @@ static ELEMENT_ICON ann_gpss_icon = {
 };
 
 static ELEMENT_ICON ann_sel_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4640, .position_x = 29, .position_y = 58,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_ANN_SEL, .position_x = 29, .position_y = 58,
                .gauge = &ann_gauge_header, .failure = ann_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
@@ -122,7 +123,7 @@ static ELEMENT_HEADER* ann_children[] = {
 };
 
 static ELEMENT_STATIC_IMAGE ann_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 4608, .position_x = 0, .position_y = 0,
+    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = BITMAP_ANN_FACE, .position_x = 0, .position_y = 0,
                .gauge = &ann_gauge_header, .next_element = ann_children, .draw_flags = DRAW_FLAGS_FACE},
 };
 

@@ -15,6 +15,6 @@ double MODULE_CALL ap_vs_string(ELEMENT_STRING* string) {
     int32_t hundreds = speed / 100;
     int32_t rest = speed - 100 * hundreds;
     if (rest >= 50) hundreds += 1;
-    module_write_text(string, "%+02i", static_cast<int>(hundreds));
+    module_write_signed(string, hundreds);
     return string->source[0].value;
 }

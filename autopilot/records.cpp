@@ -7,6 +7,7 @@
 #include "autopilot/readout.h"
 #include "module/gauges.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 
 extern GAUGEHDR ap_gauge_header;
 
@@ -16,7 +17,7 @@ static FAILURE_RECORD ap_failures[] = MODULE_FAILURE_LIST;
 static constexpr int32_t AP_WINDOW_ROW = 28;
 
 static ELEMENT_ICON ap_rdy_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4118, .position_x = 68, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_RDY, .position_x = 68, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
@@ -24,7 +25,7 @@ static ELEMENT_ICON ap_rdy_icon = {
 };
 
 static ELEMENT_ICON ap_hdg_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4099, .position_x = 29, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_HDG, .position_x = 29, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 1,
@@ -32,7 +33,7 @@ static ELEMENT_ICON ap_hdg_icon = {
 };
 
 static ELEMENT_ICON ap_nav_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4102, .position_x = 93, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_NAV, .position_x = 93, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_NAV},
     .image_count = 1,
@@ -40,7 +41,7 @@ static ELEMENT_ICON ap_nav_icon = {
 };
 
 static ELEMENT_ICON ap_apr_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4105, .position_x = 156, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_APR, .position_x = 156, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
@@ -48,7 +49,7 @@ static ELEMENT_ICON ap_apr_icon = {
 };
 
 static ELEMENT_ICON ap_rev_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4106, .position_x = 222, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_REV, .position_x = 222, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
@@ -56,7 +57,7 @@ static ELEMENT_ICON ap_rev_icon = {
 };
 
 static ELEMENT_ICON ap_alt_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4109, .position_x = 336, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_ALT, .position_x = 336, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_ALT},
     .image_count = 1,
@@ -64,7 +65,7 @@ static ELEMENT_ICON ap_alt_icon = {
 };
 
 static ELEMENT_ICON ap_gs_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4112, .position_x = 376, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_GS, .position_x = 376, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GS},
     .image_count = 1,
@@ -72,7 +73,7 @@ static ELEMENT_ICON ap_gs_icon = {
 };
 
 static ELEMENT_ICON ap_gpss_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4121, .position_x = 275, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_GPSS, .position_x = 275, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_GPSS},
     .image_count = 1,
@@ -80,7 +81,7 @@ static ELEMENT_ICON ap_gpss_icon = {
 };
 
 static ELEMENT_ICON ap_vs_icon = {
-    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4115, .position_x = 404, .position_y = AP_WINDOW_ROW,
+    .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = BITMAP_AP_VS, .position_x = 404, .position_y = AP_WINDOW_ROW,
                .gauge = &ap_gauge_header, .failure = ap_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_VS},
     .image_count = 1,
@@ -118,7 +119,7 @@ static ELEMENT_HEADER* ap_children[] = {
 };
 
 static ELEMENT_STATIC_IMAGE ap_face = {
-    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 4096, .position_x = 0, .position_y = 0,
+    .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = BITMAP_AP_FACE, .position_x = 0, .position_y = 0,
                .gauge = &ap_gauge_header, .next_element = ap_children, .draw_flags = DRAW_FLAGS_FACE},
 };
 

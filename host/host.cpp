@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace panelhost {
 
@@ -34,6 +35,7 @@ Host::Host(const std::string& module_path, HostOptions options) {
     resource_folder_ = options.resource_folder.empty() ? folder_of(module_path) + "/bitmaps" : options.resource_folder;
     log_lookups_ = options.log_lookups;
     x87_control_ = options.x87_control;
+    scribble_working_words_ = options.scribble_working_words;
     current_ = this;
     import_table_->panels.table = panels();
     start();
@@ -83,6 +85,10 @@ Gauge& Host::place(const std::string& name) {
     Gauge& gauge = *placed_.back();
     gauge.service(SERVICE_INSTALL);
     return gauge;
+}
+
+void Host::scribble_working_words() {
+    working_words_.write(linkage_->gauge_table, std::size(linkage_->gauge_table));
 }
 
 double Host::token(uint32_t token) const {

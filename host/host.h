@@ -27,6 +27,7 @@
 #include "host/library.h"
 #include "host/panels.h"
 #include "host/sound.h"
+#include "host/working_words.h"
 #include "module/records.h"
 
 namespace panelhost {
@@ -135,6 +136,11 @@ struct HostOptions {
     // state must be as it was, or the call is told in x87_faults(). 0: the
     // process's x87 state is left alone.
     uint16_t x87_control = 0;
+    // Before every call into the module, write the engine's working data
+    // into the engine's words of every gauge's records (host/working_words.h),
+    // as the engine may: different values each time, none of them 0. The
+    // module never reads those words, so nothing it does may change.
+    bool scribble_working_words = false;
 };
 
 class Host {
@@ -197,6 +203,8 @@ public:
     void start();  // the module's start routine
     void stop();   // the module's stop routine
 
+    bool scribbles_working_words() const { return scribble_working_words_; }
+
     IMPORT_TABLE* import_table() const { return import_table_; }
     LINKAGE* linkage() const { return linkage_; }
     const Library& module() const { return module_; }
@@ -218,6 +226,8 @@ private:
     void send(uint32_t event, int32_t value, bool from_area);
     bool run_guarded(const CallSite& site, void (*call)(void*), void* context);
     void record_trap(uint32_t word, const Guard* guard);
+    // The working-words mode: every header of the gauge table, placed or not.
+    void scribble_working_words();
     // The loaded host, which the PANELS services and traps reach.
     static Host* current_;
 
@@ -227,6 +237,8 @@ private:
     LINKAGE* linkage_ = nullptr;
     std::string resource_folder_;
     bool log_lookups_ = true;
+    bool scribble_working_words_ = false;
+    WorkingWordsWriter working_words_;
     std::map<uint32_t, double> tokens_;
     std::vector<KeyEvent> events_;
     std::vector<Lookup> lookups_;

@@ -139,6 +139,7 @@ PanelsTable& Host::table() {
 }
 
 bool Host::run_guarded(const CallSite& site, void (*call)(void*), void* context) {
+    if (scribble_working_words_) scribble_working_words();
     Guard guard;
     guard.site = &site;
     guard.outer = guard_;

@@ -22,6 +22,8 @@ std::vector<standin_call> SoundLibrary::calls() const {
     return out;
 }
 
+size_t SoundLibrary::call_count() const { return installed() ? size_t(count_()) : 0; }
+
 int SoundLibrary::plays() const {
     int n = 0;
     for (const auto& call : calls()) n += call.op == STANDIN_OP_PLAY;

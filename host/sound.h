@@ -19,6 +19,7 @@ public:
 
     // Every load and play the module made, in order (empty when none is installed).
     std::vector<standin_call> calls() const;
+    size_t call_count() const;  // calls().size(), without copying them
     int plays() const;   // play calls
     int loads() const;   // load calls
     // The next load or play returns `result`.

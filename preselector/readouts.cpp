@@ -9,7 +9,7 @@
 
 double MODULE_CALL presel_vs_string(ELEMENT_STRING* string) {
     int32_t reference = module_to_i32(module_lookup(&ap_vs_ref_var));
-    module_write_text(string, "%+02i", reference / 100);
+    module_write_signed(string, reference / 100);
     return string->source[0].value;
 }
 
@@ -24,7 +24,7 @@ static double presel_altitude_value(bool baro_case) {
 }
 
 static void presel_write_altitude(ELEMENT_STRING* string, bool baro_case) {
-    module_write_text(string, "%4.1f", presel_altitude_value(baro_case));
+    module_write_tenths(string, presel_altitude_value(baro_case));
 }
 
 double MODULE_CALL presel_altitude_string(ELEMENT_STRING* string) {

@@ -5,6 +5,7 @@
 
 #include "module/gauges.h"
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 #include "preselector/buttons.h"
 #include "preselector/knob.h"
 #include "preselector/lamps.h"
@@ -47,16 +48,16 @@ constexpr PRESEL_ELEMENTS presel_elements(PRESEL_ELEMENTS* self, GAUGEHDR* gauge
     };
     return {
         .failures = MODULE_FAILURE_LIST,
-        .face = {.header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 5120, .position_x = 0,
+        .face = {.header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = BITMAP_PRESEL_FACE, .position_x = 0,
                             .position_y = 0, .gauge = gauge, .next_element = self->children,
                             .draw_flags = DRAW_FLAGS_FACE}},
-        .ent_lamp = lamp(5123, 45, 24, TOKEN_AP_HDG, module_entry<presel_ent_lamp>),
-        .alt_lamp = lamp(5133, 45, 46, TOKEN_AP_NAV, module_entry<presel_alt_lamp>),
-        .baro_lamp = lamp(5130, 142, 46, TOKEN_AP_NAV, module_entry<presel_baro_lamp>),
-        .sel_lamp = lamp(5126, 65, 46, TOKEN_AP_APR, module_entry<presel_sel_lamp>),
-        .alr_lamp = lamp(5129, 85, 46, TOKEN_AP_REV, module_entry<presel_alr_lamp>),
-        .dh_lamp = lamp(5136, 108, 46, TOKEN_AP_ALT, module_entry<presel_dh_lamp>),
-        .vs_lamp = lamp(5139, 125, 46, TOKEN_AP_VS, module_entry<presel_vs_lamp>),
+        .ent_lamp = lamp(BITMAP_PRESEL_ENT, 45, 24, TOKEN_AP_HDG, module_entry<presel_ent_lamp>),
+        .alt_lamp = lamp(BITMAP_PRESEL_ALT, 45, 46, TOKEN_AP_NAV, module_entry<presel_alt_lamp>),
+        .baro_lamp = lamp(BITMAP_PRESEL_BARO, 142, 46, TOKEN_AP_NAV, module_entry<presel_baro_lamp>),
+        .sel_lamp = lamp(BITMAP_PRESEL_SEL, 65, 46, TOKEN_AP_APR, module_entry<presel_sel_lamp>),
+        .alr_lamp = lamp(BITMAP_PRESEL_ALR, 85, 46, TOKEN_AP_REV, module_entry<presel_alr_lamp>),
+        .dh_lamp = lamp(BITMAP_PRESEL_DH, 108, 46, TOKEN_AP_ALT, module_entry<presel_dh_lamp>),
+        .vs_lamp = lamp(BITMAP_PRESEL_VS, 125, 46, TOKEN_AP_VS, module_entry<presel_vs_lamp>),
         .vs_readout =
             {
                 .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 124,

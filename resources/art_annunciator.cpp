@@ -25,10 +25,10 @@ static Canvas annunciator_face(const BitmapSize& entry) {
 
 Canvas paint_annunciator(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
-        {4611, "HDG"}, {4614, "NAV"}, {4617, "APR"}, {4618, "REV"}, {4621, "ALT"}, {4624, "GS"},
-        {4627, "VS"},  {4630, "RDY"}, {4633, "FD"},  {4634, "CWS"}, {4637, "GPSS"}, {4640, "SEL"},
+        {BITMAP_ANN_HDG, "HDG"}, {BITMAP_ANN_NAV, "NAV"}, {BITMAP_ANN_APR, "APR"}, {BITMAP_ANN_REV, "REV"}, {BITMAP_ANN_ALT, "ALT"}, {BITMAP_ANN_GS, "GS"},
+        {BITMAP_ANN_VS, "VS"},  {BITMAP_ANN_RDY, "RDY"}, {BITMAP_ANN_FD, "FD"},  {BITMAP_ANN_CWS, "CWS"}, {BITMAP_ANN_GPSS, "GPSS"}, {BITMAP_ANN_SEL, "SEL"},
     };
-    if (entry.id == 4608) return annunciator_face(entry);
+    if (entry.id == BITMAP_ANN_FACE) return annunciator_face(entry);
     const int size = legend_size(l, legends, Face::condensed, 12);
     return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }

@@ -55,11 +55,11 @@ static Canvas rdy_legend(const BitmapSize& entry, const Lettering& l) {
 
 Canvas paint_autopilot(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
-        {4099, "HDG"}, {4102, "NAV"}, {4105, "APR"}, {4106, "REV"}, {4109, "ALT"},
-        {4112, "GS"},  {4115, "VS"},  {4121, "GPSS"},
+        {BITMAP_AP_HDG, "HDG"}, {BITMAP_AP_NAV, "NAV"}, {BITMAP_AP_APR, "APR"}, {BITMAP_AP_REV, "REV"}, {BITMAP_AP_ALT, "ALT"},
+        {BITMAP_AP_GS, "GS"},  {BITMAP_AP_VS, "VS"},  {BITMAP_AP_GPSS, "GPSS"},
     };
-    if (entry.id == 4096) return autopilot_face(entry, l);
-    if (entry.id == 4118) return rdy_legend(entry, l);
+    if (entry.id == BITMAP_AP_FACE) return autopilot_face(entry, l);
+    if (entry.id == BITMAP_AP_RDY) return rdy_legend(entry, l);
     const int size = legend_size(l, legends, Face::condensed, entry.height);
     return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }

@@ -39,9 +39,9 @@ static Canvas preselector_face(const BitmapSize& entry, const Lettering& l) {
 
 Canvas paint_preselector(const BitmapSize& entry, const Lettering& l) {
     static const std::map<int32_t, std::string> legends = {
-        {5123, "ENT"}, {5126, "SEL"}, {5129, "ALR"}, {5130, "BARO"}, {5133, "ALT"}, {5136, "DH"}, {5139, "VS"},
+        {BITMAP_PRESEL_ENT, "ENT"}, {BITMAP_PRESEL_SEL, "SEL"}, {BITMAP_PRESEL_ALR, "ALR"}, {BITMAP_PRESEL_BARO, "BARO"}, {BITMAP_PRESEL_ALT, "ALT"}, {BITMAP_PRESEL_DH, "DH"}, {BITMAP_PRESEL_VS, "VS"},
     };
-    if (entry.id == 5120) return preselector_face(entry, l);
+    if (entry.id == BITMAP_PRESEL_FACE) return preselector_face(entry, l);
     const int size = legend_size(l, legends, Face::condensed, 12);
     return legend(entry.width, entry.height, l, legends.at(entry.id), Face::condensed, size);
 }

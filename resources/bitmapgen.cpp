@@ -13,8 +13,8 @@
 #include "resources/bitmaps.h"
 
 static art::Canvas paint(const BitmapSize& entry, const art::Lettering& l) {
-    if (entry.id >= 5120) return art::paint_preselector(entry, l);
-    if (entry.id >= 4608) return art::paint_annunciator(entry, l);
+    if (entry.id >= BITMAP_PRESEL_FACE) return art::paint_preselector(entry, l);
+    if (entry.id >= BITMAP_ANN_FACE) return art::paint_annunciator(entry, l);
     return art::paint_autopilot(entry, l);
 }
 

@@ -51,7 +51,7 @@ resources=$(awk '
     else if (depth == 5) name = id
     else if (depth == 7) print type, name, id
   }' <<<"$dump" | while read -r type name lang; do echo $((type)) $((name)) $((lang)); done)
-want=$(grep -oE '\{ *[0-9]+, *[0-9]+, *[0-9]+ *\}' "$bitmaps_h" | grep -oE '[0-9]+' | awk 'NR % 3 == 1' | sort -n)
+want=$(grep -oE '^[[:space:]]*BITMAP_[A-Z_]+ = [0-9]+,' "$bitmaps_h" | grep -oE '[0-9]+' | sort -n)
 [ "$(wc -l <<<"$want")" -eq 31 ] || fail "expected 31 bitmap ids in $bitmaps_h"
 have=$(awk '$1 == 2 && $3 == 1033 { print $2 }' <<<"$resources" | sort -n)
 missing=$(comm -23 <(sed '/^$/d' <<<"$want" | sort) <(sed '/^$/d' <<<"$have" | sort) | tr '\n' ' ')

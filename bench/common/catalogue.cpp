@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "module/tokens.h"
+#include "resources/bitmaps.h"
 
 namespace bench {
 
@@ -55,47 +56,47 @@ const std::vector<std::string>& gauge_names() {
 
 static const Face AUTOPILOT_FACE = {
     .kind = "autopilot",
-    .face_bitmap = 4096,
+    .face_bitmap = BITMAP_AP_FACE,
     .clickable_gauge = "autopilot",
     .controls = {"HDG", "NAV", "APR", "REV", "ALT", "ARM", "VS", "knob-dec", "knob-inc"},
-    .legends = {{"RDY", 4118},
-                {"HDG", 4099},
-                {"NAV", 4102},
-                {"APR", 4105},
-                {"REV", 4106},
-                {"ALT", 4109},
-                {"GS", 4112},
-                {"GPSS", 4121},
-                {"VS", 4115}},
+    .legends = {{"RDY", BITMAP_AP_RDY},
+                {"HDG", BITMAP_AP_HDG},
+                {"NAV", BITMAP_AP_NAV},
+                {"APR", BITMAP_AP_APR},
+                {"REV", BITMAP_AP_REV},
+                {"ALT", BITMAP_AP_ALT},
+                {"GS", BITMAP_AP_GS},
+                {"GPSS", BITMAP_AP_GPSS},
+                {"VS", BITMAP_AP_VS}},
     .readouts = {{"vs", TOKEN_VERTICAL_SPEED}},
 };
 
 static const Face ANNUNCIATOR_FACE = {
     .kind = "annunciator",
-    .face_bitmap = 4608,
+    .face_bitmap = BITMAP_ANN_FACE,
     .clickable_gauge = "annunciator",
     .controls = {},
-    .legends = {{"HDG", 4611},
-                {"NAV", 4614},
-                {"APR", 4617},
-                {"REV", 4618},
-                {"ALT", 4621},
-                {"GS", 4624},
-                {"VS", 4627},
-                {"RDY", 4630},
-                {"FD", 4633},
-                {"CWS", 4634},
-                {"GPSS", 4637},
-                {"SEL", 4640}},
+    .legends = {{"HDG", BITMAP_ANN_HDG},
+                {"NAV", BITMAP_ANN_NAV},
+                {"APR", BITMAP_ANN_APR},
+                {"REV", BITMAP_ANN_REV},
+                {"ALT", BITMAP_ANN_ALT},
+                {"GS", BITMAP_ANN_GS},
+                {"VS", BITMAP_ANN_VS},
+                {"RDY", BITMAP_ANN_RDY},
+                {"FD", BITMAP_ANN_FD},
+                {"CWS", BITMAP_ANN_CWS},
+                {"GPSS", BITMAP_ANN_GPSS},
+                {"SEL", BITMAP_ANN_SEL}},
     .readouts = {},
 };
 
 static const Face PRESELECTOR_FACE = {
     .kind = "preselector",
-    .face_bitmap = 5120,
+    .face_bitmap = BITMAP_PRESEL_FACE,
     .clickable_gauge = "altpreselector",
     .controls = {"DTA", "BAR", "ALT", "DH", "VS", "MAN", "ALR", "knob-dec", "knob-inc", "knob-pull"},
-    .legends = {{"ENT", 5123}, {"ALT", 5133}, {"BARO", 5130}, {"SEL", 5126}, {"ALR", 5129}, {"DH", 5136}, {"VS", 5139}},
+    .legends = {{"ENT", BITMAP_PRESEL_ENT}, {"ALT", BITMAP_PRESEL_ALT}, {"BARO", BITMAP_PRESEL_BARO}, {"SEL", BITMAP_PRESEL_SEL}, {"ALR", BITMAP_PRESEL_ALR}, {"DH", BITMAP_PRESEL_DH}, {"VS", BITMAP_PRESEL_VS}},
     .readouts = {{"vs", TOKEN_AP_VS_REF}, {"altitude", TOKEN_AP_ALT_REF}},
 };
 

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "bench/validate/validate_checks.h"
 
@@ -62,6 +64,42 @@ std::string program_folder() {
 #endif
 }
 
+namespace {
+
+// Loads the module through a host; null, with `load` failed, when it cannot.
+std::unique_ptr<panelhost::Host> load_module(const Options& options, const panelhost::HostOptions& host_options,
+                                             Group& load, const char* what) {
+    std::unique_ptr<panelhost::Host> host;
+    crash_context(load.gauge.c_str(), load.name.c_str(), "%s", what);
+    try {
+        host = std::make_unique<panelhost::Host>(options.module_path, host_options);
+    } catch (const std::exception& e) {
+        load.fail(e.what());
+    }
+    clear_crash_context();
+    if (host) report_traps(*host, load);
+    return host;
+}
+
+void unload(std::unique_ptr<panelhost::Host>& host) {
+    crash_context("(module)", "unload", "calling the module's stop routine and unloading it");
+    host.reset();
+    clear_crash_context();
+}
+
+// A gauge's drive with the engine's words 0: its trace and the problems found.
+struct CleanDrive {
+    Trace trace;
+    std::set<std::string> problems;
+};
+
+}  // namespace
+
+// Two passes, each over a fresh load of the module. The first checks every
+// record with the engine's words as the module gives them (0), then drives
+// every gauge. The second repeats the drives with the host writing the
+// engine's working data into the engine's words of every record before
+// every call, as the engine may, and holds each against the first.
 int run(const Options& options) {
     install_crash_guard();
     panelhost::HostOptions host_options;
@@ -73,35 +111,67 @@ int run(const Options& options) {
     Report report(options.module_path);
 
     Group load{"(module)", "load"};
-    std::unique_ptr<panelhost::Host> host;
-    crash_context("(module)", "load", "loading the module and calling its start routine");
-    try {
-        host = std::make_unique<panelhost::Host>(options.module_path, host_options);
-    } catch (const std::exception& e) {
-        load.fail(e.what());
-    }
-    clear_crash_context();
-    if (host) report_traps(*host, load);
+    std::unique_ptr<panelhost::Host> host =
+        load_module(options, host_options, load, "loading the module and calling its start routine");
     report.row(load);
     if (!host) return report.finish();
 
-    report.row(check_linkage(*host));
-    report.row(check_gauge_table(*host));
-    report.row(check_sharing(*host));
+    // The working-words pass writes into the records; it runs only on records
+    // that passed their checks.
+    bool records_sound = true;
+    auto record_row = [&](const Group& group) {
+        records_sound = records_sound && group.passed();
+        report.row(group);
+    };
+    record_row(check_linkage(*host));
+    record_row(check_gauge_table(*host));
+    record_row(check_sharing(*host));
 
+    reset_drive();
+    std::map<std::string, CleanDrive> clean;
     for (GAUGEHDR* header : host->gauge_table()) {
         const GaugeFacts* facts = header->name ? facts_of(header->name) : nullptr;
         if (!facts) continue;  // reported by the gauge-table row
-        report.row(check_header(*host, header, *facts));
-        report.row(check_tree(header, *facts));
-        report.row(check_mouse(header, *facts));
+        record_row(check_header(*host, header, *facts));
+        record_row(check_tree(header, *facts));
+        record_row(check_mouse(header, *facts));
         report.row(check_bitmaps(*host, header, *facts));
-        report.row(check_callbacks(*host, header, *facts));
-        report.row(check_clicks(*host, header, *facts));
+        // Each row printed as soon as its drive ends, so that a crash in the
+        // next leaves it on the screen.
+        CleanDrive& drive = clean[facts->name];
+        auto drive_row = [&](const Group& group) {
+            drive.problems.insert(group.problems.begin(), group.problems.end());
+            report.row(group);
+        };
+        drive_row(check_callbacks(*host, header, *facts, &drive.trace));
+        drive_row(check_clicks(*host, header, *facts, &drive.trace));
     }
-    crash_context("(module)", "unload", "calling the module's stop routine and unloading it");
-    host.reset();
-    clear_crash_context();
+    unload(host);
+
+    if (!records_sound) {
+        std::printf("note: the pass with the engine's working data in its words is left out: it would write into "
+                    "records that failed their checks\n");
+        return report.finish();
+    }
+    host_options.scribble_working_words = true;
+    Group again{"(module)", "working"};
+    host = load_module(options, host_options, again,
+                       "loading the module again, with working data in the engine's words");
+    if (!host || !again.passed()) report.row(again);
+    if (!host) return report.finish();
+    reset_drive();
+    for (GAUGEHDR* header : host->gauge_table()) {
+        const GaugeFacts* facts = header->name ? facts_of(header->name) : nullptr;
+        if (!facts) continue;
+        Trace trace;
+        std::vector<std::string> problems;
+        Group callbacks = check_callbacks(*host, header, *facts, &trace, "working");
+        problems.insert(problems.end(), callbacks.problems.begin(), callbacks.problems.end());
+        Group clicks = check_clicks(*host, header, *facts, &trace, "working");
+        problems.insert(problems.end(), clicks.problems.begin(), clicks.problems.end());
+        report.row(check_working(*facts, clean[facts->name].trace, clean[facts->name].problems, trace, problems));
+    }
+    unload(host);
     return report.finish();
 }
 

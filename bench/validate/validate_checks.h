@@ -20,6 +20,7 @@ struct Group {
     std::string name;    // check group: load, linkage, gauges, header, tree, ...
     std::vector<std::string> problems;
     int skipped = 0;     // problems beyond the cap, counted only
+    std::string note;    // said beside PASS: what the check found
 
     // Records a problem: one line naming the record and the rule it breaks.
     void fail(const std::string& what);
@@ -105,8 +106,28 @@ Group check_sharing(panelhost::Host& host);
 Group check_bitmaps(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts);
 
 // --- hostile drive (validate_drive.cpp) ---
-Group check_callbacks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts);
-Group check_clicks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts);
+// What each call of a drive gave back, one line a call: the call and the
+// situation, then its answer, text or result, the key events and lookups it
+// made and the sound library's count. Two drives of the same module from a
+// fresh load make the same calls, so their traces compare line by line.
+using Trace = std::vector<std::string>;
+
+// Starts a drive afresh: the tokens are the known ones again and no problem
+// has been told yet (a second pass over a fresh load repeats the first).
+void reset_drive();
+// `trace`, if given, receives the drive's calls; `name` is the row's check
+// group. With the host's working-words mode off, each also checks that the
+// module wrote none of the engine's words (host/working_words.h).
+Group check_callbacks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts, Trace* trace = nullptr,
+                      const char* name = "callbacks");
+Group check_clicks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& facts, Trace* trace = nullptr,
+                   const char* name = "clicks");
+// The working-words row of a gauge: its drive repeated with the engine's
+// working data written into the engine's words before every call
+// (`working`, and the problems that drive found) against the drive with those
+// words 0 (`clean`, and its problems). Any difference fails.
+Group check_working(const GaugeFacts& facts, const Trace& clean, const std::set<std::string>& clean_problems,
+                    const Trace& working, const std::vector<std::string>& working_problems);
 
 // --- crash guard (validate_crash.cpp) ---
 // Installs handlers that, if the module crashes, print a FAIL line naming

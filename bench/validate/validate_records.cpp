@@ -217,9 +217,23 @@ Group check_gauge_table(panelhost::Host& host) {
 
 Group check_sharing(panelhost::Host& host) {
     Group group{"(module)", "sharing"};
+    // Every record of every gauge with the bytes it takes. No two gauges
+    // use the same record, and nothing lies inside a gauge header's 64
+    // words, whose words past the service callback are the engine's.
+    struct Claim {
+        const char* begin;
+        size_t bytes;
+        std::string gauge, what;
+        const GAUGEHDR* header;  // the record is this gauge header
+        bool shared_check;       // one gauge's own record: no other gauge may use it
+    };
+    std::vector<Claim> claims;
     std::map<const void*, std::string> owner;
-    auto claim = [&](const void* record, const std::string& gauge, const std::string& what) {
+    auto claim = [&](const void* record, size_t bytes, const std::string& gauge, const std::string& what,
+                     bool own = true, const GAUGEHDR* header = nullptr) {
         if (!record) return;
+        claims.push_back({static_cast<const char*>(record), bytes, gauge, what, header, own});
+        if (!own) return;
         auto [at, fresh] = owner.emplace(record, gauge);
         if (!fresh && at->second != gauge)
             group.fail(what + " of \"" + gauge + "\" is also used by \"" + at->second +
@@ -227,15 +241,40 @@ Group check_sharing(panelhost::Host& host) {
     };
     for (GAUGEHDR* header : host.gauge_table()) {
         std::string gauge = header->name ? header->name : "?";
-        claim(header->mouse_rect, gauge, "the mouse list");
+        claim(header, sizeof(GAUGEHDR), gauge, "the header", false, header);
+        if (header->name) claim(header->name, strnlen(header->name, WALK_LIMIT) + 1, gauge, "the name", false);
+        if (header->mouse_rect) {
+            size_t records = 1;
+            while (records < WALK_LIMIT && header->mouse_rect[records - 1].kind != MOUSE_KIND_END) ++records;
+            claim(header->mouse_rect, records * sizeof(MOUSERECT), gauge, "the mouse list");
+        }
         if (!header->element_list || !header->element_list[0]) continue;
-        claim(header->element_list[0], gauge, "the face");
+        claim(header->element_list, sizeof(ELEMENT_HEADER*), gauge, "the element list", false);
+        ELEMENT_HEADER* face = header->element_list[0];
+        claim(face, sizeof(ELEMENT_STATIC_IMAGE), gauge, "the face");
         std::vector<ELEMENT_HEADER*> children = children_of(header);
+        claim(face->next_element, (children.size() + 1) * sizeof(ELEMENT_HEADER*), gauge, "the face's child list",
+              false);
         for (size_t i = 0; i < children.size(); ++i) {
-            claim(children[i], gauge, describe(i, children[i]));
-            claim(children[i]->failure, gauge, "the failure list");
+            size_t bytes = children[i]->element_type == ELEMENT_TYPE_STRING ? sizeof(ELEMENT_STRING)
+                           : children[i]->element_type == ELEMENT_TYPE_ICON ? sizeof(ELEMENT_ICON)
+                                                                            : sizeof(ELEMENT_HEADER);
+            claim(children[i], bytes, gauge, describe(i, children[i]));
+            claim(children[i]->failure, 3 * sizeof(FAILURE_RECORD), gauge, "the failure list");
         }
     }
+    for (const Claim& h : claims) {
+        if (!h.header) continue;
+        std::set<const char*> told;
+        for (const Claim& c : claims) {
+            if (c.header == h.header || c.begin + c.bytes <= h.begin || h.begin + h.bytes <= c.begin) continue;
+            if (c.header && c.begin < h.begin) continue;  // told the other way round
+            if (!told.insert(c.begin).second) continue;
+            group.fail(c.what + " of \"" + c.gauge + "\" lies inside the header of \"" + h.gauge +
+                       "\"; a header takes 64 words, and nothing else lies in them");
+        }
+    }
+    if (group.passed()) group.note = "each gauge its own records, none inside a header's 64 words";
     return group;
 }
 
@@ -245,8 +284,21 @@ Group check_header(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& fa
         group.fail("header version " + std::to_string(header->version) + "; every header has 800");
     if (!header->element_list || !header->element_list[0])
         group.fail("element list is null or its one slot is empty; it holds the face");
-    if (header->reserved_11 != 0 || !all_zero(header->reserved_13_20) || !all_zero(header->reserved_22_63))
-        group.fail("a header word that must be 0 is not");
+    // 64 words: the fields, and 0 in every other word (word 10, words 12 to
+    // 19, and words 22 to 63 past the service callback, the engine's).
+    std::vector<uint32_t> nonzero;
+    if (header->reserved_11) nonzero.push_back(10);
+    for (uint32_t k = 0; k < 8; ++k)
+        if (header->reserved_13_20[k]) nonzero.push_back(12 + k);
+    for (uint32_t k = 0; k < 42; ++k)
+        if (header->reserved_22_63[k]) nonzero.push_back(22 + k);
+    if (!nonzero.empty()) {
+        std::string words;
+        for (size_t k = 0; k < nonzero.size() && k < 6; ++k) words += (k ? ", " : "") + std::to_string(nonzero[k]);
+        if (nonzero.size() > 6) words += " and " + std::to_string(nonzero.size() - 6) + " more";
+        group.fail((nonzero.size() > 1 ? "header words " + words + " are" : "header word " + words + " is") +
+                   " not 0; a header is 64 words, 0 but for its fields (words 0-9, 11, 20, 21)");
+    }
     if (header->size_x_mm != facts.size_x_mm)
         group.fail("horizontal size " + std::to_string(header->size_x_mm) + " mm; this gauge has " +
                    std::to_string(facts.size_x_mm) + " mm");
@@ -308,6 +360,7 @@ Group check_header(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& fa
             group.fail(who + " does not return the PANELS operation's result unchanged");
         host.clear_logs();
     }
+    if (group.passed()) group.note = "64 words: the fields, then zeros";
     return group;
 }
 

@@ -50,7 +50,10 @@ Report::Report(const std::string& module_path) {
 
 void Report::row(const Group& group) {
     ++rows_;
-    std::printf("%-20s %-10s %s\n", group.gauge.c_str(), group.name.c_str(), group.passed() ? "PASS" : "FAIL");
+    if (group.passed() && !group.note.empty())
+        std::printf("%-20s %-10s PASS  %s\n", group.gauge.c_str(), group.name.c_str(), group.note.c_str());
+    else
+        std::printf("%-20s %-10s %s\n", group.gauge.c_str(), group.name.c_str(), group.passed() ? "PASS" : "FAIL");
     if (!group.passed()) {
         ++failed_;
         for (const std::string& problem : group.problems)

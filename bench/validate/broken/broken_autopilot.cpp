@@ -11,8 +11,7 @@
 #include "module/gauges.h"
 #include "module/panels.h"
 #include "module/tokens.h"
-
-extern GAUGEHDR broken_ap_gauge_header;
+#include "bench/validate/broken/broken_autopilot.h"
 
 // Fault: the second condition is 22, not 21.
 static FAILURE_RECORD broken_failures[] = {
@@ -77,7 +76,7 @@ static int32_t MODULE_CALL broken_knob(PIXPOINT*, uint32_t) {
 // Fault: image count 2.
 static ELEMENT_ICON broken_hdg_icon = {
     .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4099, .position_x = 29, .position_y = 28,
-               .gauge = &broken_ap_gauge_header, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
+               .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_HDG},
     .image_count = 2,
     .callback = ap_hdg_lamp,
@@ -95,7 +94,7 @@ static ELEMENT_ICON broken_nav_icon = {
 // Fault: draw flags 0x5.
 static ELEMENT_ICON broken_apr_icon = {
     .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4105, .position_x = 156, .position_y = 28,
-               .gauge = &broken_ap_gauge_header, .failure = broken_failures, .draw_flags = 0x5},
+               .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = 0x5},
     .source = {.id = TOKEN_AP_APR},
     .image_count = 1,
     .callback = ap_apr_lamp,
@@ -104,7 +103,7 @@ static ELEMENT_ICON broken_apr_icon = {
 // Fault: bitmap 4100, which the module does not have.
 static ELEMENT_ICON broken_rev_icon = {
     .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4100, .position_x = 222, .position_y = 28,
-               .gauge = &broken_ap_gauge_header, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
+               .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_REV},
     .image_count = 1,
     .callback = ap_rev_lamp,
@@ -113,7 +112,7 @@ static ELEMENT_ICON broken_rev_icon = {
 // Fault: a lamp answer that is neither -1 nor 0.
 static ELEMENT_ICON broken_rdy_icon = {
     .header = {.element_type = ELEMENT_TYPE_ICON, .resource_id = 4118, .position_x = 68, .position_y = 28,
-               .gauge = &broken_ap_gauge_header, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
+               .gauge = BROKEN_AP_HEADER, .failure = broken_failures, .draw_flags = DRAW_FLAGS_ICON},
     .source = {.id = TOKEN_AP_MASTER},
     .image_count = 1,
     .callback = broken_half_lamp,
@@ -122,7 +121,7 @@ static ELEMENT_ICON broken_rdy_icon = {
 // The real read-out, sound.
 static ELEMENT_STRING broken_vs_string = {
     .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 435,
-               .position_y = 28, .gauge = &broken_ap_gauge_header, .failure = broken_failures,
+               .position_y = 28, .gauge = BROKEN_AP_HEADER, .failure = broken_failures,
                .draw_flags = DRAW_FLAGS_STRING},
     .source = {{.id = TOKEN_VERTICAL_SPEED}},
     .box_width = 35,
@@ -135,7 +134,7 @@ static ELEMENT_STRING broken_vs_string = {
 // Fault: leaves its text unterminated for huge values.
 static ELEMENT_STRING broken_unterminated = {
     .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 300,
-               .position_y = 50, .gauge = &broken_ap_gauge_header, .failure = broken_failures,
+               .position_y = 50, .gauge = BROKEN_AP_HEADER, .failure = broken_failures,
                .draw_flags = DRAW_FLAGS_STRING},
     .source = {{.id = TOKEN_ALTITUDE}},
     .box_width = 46,
@@ -148,7 +147,7 @@ static ELEMENT_STRING broken_unterminated = {
 // Fault: writes past the 32-byte buffer for long texts.
 static ELEMENT_STRING broken_overrun = {
     .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 360,
-               .position_y = 50, .gauge = &broken_ap_gauge_header, .failure = broken_failures,
+               .position_y = 50, .gauge = BROKEN_AP_HEADER, .failure = broken_failures,
                .draw_flags = DRAW_FLAGS_STRING},
     .source = {{.id = TOKEN_AP_VS_REF}},
     .box_width = 46,
@@ -162,7 +161,7 @@ static ELEMENT_STRING broken_overrun = {
 // a second source variable with a token.
 static ELEMENT_STRING broken_styled = {
     .header = {.element_type = ELEMENT_TYPE_STRING, .resource_id = RESOURCE_ID_NONE, .position_x = 420,
-               .position_y = 50, .gauge = &broken_ap_gauge_header, .failure = broken_failures,
+               .position_y = 50, .gauge = BROKEN_AP_HEADER, .failure = broken_failures,
                .draw_flags = DRAW_FLAGS_STRING},
     .source = {{.id = TOKEN_AP_ALT_REF}, {.id = TOKEN_ALTITUDE}},
     .box_width = 46,
@@ -187,7 +186,7 @@ static ELEMENT_HEADER* broken_children[] = {
 
 static ELEMENT_STATIC_IMAGE broken_face = {
     .header = {.element_type = ELEMENT_TYPE_STATIC_IMAGE, .resource_id = 4096, .position_x = 0, .position_y = 0,
-               .gauge = &broken_ap_gauge_header, .next_element = broken_children, .draw_flags = DRAW_FLAGS_FACE},
+               .gauge = BROKEN_AP_HEADER, .next_element = broken_children, .draw_flags = DRAW_FLAGS_FACE},
 };
 
 static ELEMENT_HEADER* broken_element_list[] = {&broken_face.header};
@@ -196,47 +195,47 @@ static int32_t MODULE_CALL broken_quiet_button(PIXPOINT*, uint32_t) {
     return 0;
 }
 
-static MOUSERECT broken_mouse_rects[] = {
-    {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
-    // Sound: the real HDG button.
-    {.kind = MOUSE_KIND_CHILD, .x = 26, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .event = evt_hdg_button},
-    // Fault: both a key event and a handler.
-    {.kind = MOUSE_KIND_CHILD, .x = 91, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .event = evt_nav_button, .handler = broken_quiet_button},
-    // Fault: neither.
-    {.kind = MOUSE_KIND_CHILD, .x = 157, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE},
-    // Fault: overlaps the one before; its handler sends a stray key event.
-    {.kind = MOUSE_KIND_CHILD, .x = 190, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_stray_event_button},
-    // Fault: a key event the module does not have.
-    {.kind = MOUSE_KIND_CHILD, .x = 288, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .event = 70000},
-    // Sound: the real VS button.
-    {.kind = MOUSE_KIND_CHILD, .x = 355, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_vs_button},
-    // Fault: half of the engage pair, and an answer of 1.
-    {.kind = MOUSE_KIND_CHILD, .x = 336, .y = 77, .width = 16, .height = 18, .cursor = CURSOR_HAND,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_half_pair_button},
-    // The knob (with BROKEN_CRASH, it faults on a NaN reference).
-    {.kind = MOUSE_KIND_CHILD, .x = 416, .y = 74, .width = 30, .height = 30, .cursor = CURSOR_DOWNARROW,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_knob},
-    // Fault: reaches past the face's right and bottom edges.
-    {.kind = MOUSE_KIND_CHILD, .x = 480, .y = 100, .width = 40, .height = 30, .cursor = CURSOR_UPARROW,
-     .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_quiet_button},
-    // Fault: a structural record with an action.
-    {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE, .handler = broken_quiet_button},
-    {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
-};
-
-// Fault: 400 mm wide instead of 500.
-GAUGEHDR broken_ap_gauge_header = {
+// Faults: 400 mm wide instead of 500; 32 words, with the mouse list in the
+// words after them (broken_autopilot.h).
+BROKEN_SHORT_HEADER broken_ap_short_header = {
     .version = GAUGE_HEADER_VERSION,
     .name = "autopilot",
     .element_list = broken_element_list,
     .routines = MODULE_GENERIC_ROUTINES,
     .size_x_mm = 400,
-    .mouse_rect = broken_mouse_rects,
+    .mouse_rect = broken_ap_short_header.mouse_rects,
     .service_callback = nullptr,
+    .mouse_rects = {
+        {.kind = MOUSE_KIND_PARENT_BEGIN, .cursor = CURSOR_NONE},
+        // Sound: the real HDG button.
+        {.kind = MOUSE_KIND_CHILD, .x = 26, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .event = evt_hdg_button},
+        // Fault: both a key event and a handler.
+        {.kind = MOUSE_KIND_CHILD, .x = 91, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .event = evt_nav_button, .handler = broken_quiet_button},
+        // Fault: neither.
+        {.kind = MOUSE_KIND_CHILD, .x = 157, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE},
+        // Fault: overlaps the one before; its handler sends a stray key event.
+        {.kind = MOUSE_KIND_CHILD, .x = 190, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_stray_event_button},
+        // Fault: a key event the module does not have.
+        {.kind = MOUSE_KIND_CHILD, .x = 288, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .event = 70000},
+        // Sound: the real VS button.
+        {.kind = MOUSE_KIND_CHILD, .x = 355, .y = 77, .width = 44, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .handler = ap_vs_button},
+        // Fault: half of the engage pair, and an answer of 1.
+        {.kind = MOUSE_KIND_CHILD, .x = 336, .y = 77, .width = 16, .height = 18, .cursor = CURSOR_HAND,
+         .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_half_pair_button},
+        // The knob (with BROKEN_CRASH, it faults on a NaN reference).
+        {.kind = MOUSE_KIND_CHILD, .x = 416, .y = 74, .width = 30, .height = 30, .cursor = CURSOR_DOWNARROW,
+         .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_knob},
+        // Fault: reaches past the face's right and bottom edges.
+        {.kind = MOUSE_KIND_CHILD, .x = 480, .y = 100, .width = 40, .height = 30, .cursor = CURSOR_UPARROW,
+         .mouse_flags = MOUSE_LEFTSINGLE, .handler = broken_quiet_button},
+        // Fault: a structural record with an action.
+        {.kind = MOUSE_KIND_PARENT_END, .cursor = CURSOR_NONE, .handler = broken_quiet_button},
+        {.kind = MOUSE_KIND_END, .cursor = CURSOR_NONE},
+    },
 };

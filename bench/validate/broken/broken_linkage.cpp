@@ -2,9 +2,8 @@
 // with its "autopilot" swapped for a copy whose records break the rules the
 // validator checks (broken_autopilot.cpp). The other four gauges are the
 // real ones.
+#include "bench/validate/broken/broken_autopilot.h"
 #include "module/gauges.h"
-
-extern GAUGEHDR broken_ap_gauge_header;
 
 extern "C" {
 
@@ -25,7 +24,7 @@ MODULE_EXPORT LINKAGE Linkage = {
             &presel_gauge_header,
             &presel_vc_gauge_header,
             &presel_nosnd_gauge_header,
-            &broken_ap_gauge_header,
+            BROKEN_AP_HEADER,
             &ann_gauge_header,
             nullptr,
         },

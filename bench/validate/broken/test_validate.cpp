@@ -96,8 +96,16 @@ TEST_CASE("the module as built passes every check") {
     CHECK(run.status == 0);
     CHECK(run.has("VALIDATION PASSED"));
     CHECK_FALSE(run.has("FAIL"));
-    // One row per check group: four for the module, six for each of five gauges.
-    CHECK(run.has("34 checks: 34 passed, 0 failed"));
+    // One row per check group: four for the module, six for each of five
+    // gauges, and one for each gauge's pass with working data in the
+    // engine's words.
+    CHECK(run.has("39 checks: 39 passed, 0 failed"));
+    for (const char* gauge : {"altpreselector", "vcaltpreselector", "altpreselectornosnd", "autopilot", "annunciator"}) {
+        CAPTURE(gauge);
+        CHECK(run.has_line({gauge, "header", "PASS  64 words: the fields, then zeros"}));
+        CHECK(run.has_line({gauge, "working", "PASS", "calls, the same results with working data in the engine's words"}));
+    }
+    CHECK(run.has_line({"(module)", "sharing", "PASS", "none inside a header's 64 words"}));
 }
 
 TEST_CASE("a module with planted faults fails, with a line naming gauge, record and rule for each") {
@@ -116,6 +124,11 @@ TEST_CASE("a module with planted faults fails, with a line naming gauge, record 
     }
     SUBCASE("header and tree") {
         CHECK(run.has_line({"FAIL autopilot header:", "horizontal size 400 mm", "500 mm"}));
+        // A header of 32 words with its mouse list right behind it: the list
+        // fills words 32 on of the 64.
+        CHECK(run.has_line({"FAIL autopilot header:", "header words 32, ", "are not 0", "a header is 64 words"}));
+        CHECK(run.has_line({"FAIL (module) sharing:", "the mouse list of \"autopilot\" lies inside the header of "
+                                                      "\"autopilot\"", "64 words"}));
         CHECK(run.has_line({"FAIL autopilot tree:", "child 2 (icon, bitmap 4099", "image count 2"}));
         CHECK(run.has_line({"FAIL autopilot tree:", "child 3 (icon, bitmap 4102", "another gauge's header"}));
         CHECK(run.has_line({"FAIL autopilot tree:", "child 4 (icon, bitmap 4105", "draw flags 0x5"}));
@@ -145,6 +158,11 @@ TEST_CASE("a module with planted faults fails, with a line naming gauge, record 
         CHECK(run.has_line({"FAIL autopilot callbacks:", "child 9 (string)", "longer than its character count 2"}));
         // The real read-out copes with every value.
         CHECK_FALSE(run.has_line({"FAIL autopilot callbacks:", "child 6 "}));
+    }
+    SUBCASE("no working data is written into records that failed their checks") {
+        CHECK(run.has("note: the pass with the engine's working data in its words is left out"));
+        CHECK_FALSE(run.has(" working    PASS"));
+        CHECK_FALSE(run.has(" working    FAIL"));
     }
     SUBCASE("clicks") {
         CHECK(run.has_line({"FAIL autopilot clicks:", "mouse record 5", "sent key event 12345", "not one of the module's key events"}));
@@ -179,6 +197,21 @@ TEST_CASE("a module that calls a PANELS word outside its nine services fails, na
     }
 }
 
+TEST_CASE("a module that reads a word of the engine's fails in the pass with working data in those words") {
+    // Its annunciator lamps show while word 40 of their header is not 0: with
+    // the words 0 it behaves as the real module, so only that pass sees it.
+    Outcome run = validate({paths.planted + "/planted_header40.so", "--bitmaps", paths.bitmaps});
+    INFO(run.output);
+    CHECK(run.status == 1);
+    CHECK(run.has_line({"annunciator", "callbacks", "PASS"}));
+    CHECK(run.has_line({"annunciator", "clicks", "PASS"}));
+    CHECK(run.has_line({"FAIL annunciator working:", "child 1 (icon, bitmap 4611) callback",
+                        "gives another result with the engine's working data in its words: answers 0/",
+                        "with those words 0: answers", "the module never reads the engine's words"}));
+    CHECK(run.has_line({"FAIL annunciator working:", "more calls of", "gave another result"}));
+    CHECK(run.has("38 passed, 1 failed"));
+}
+
 TEST_CASE("bitmaps that do not resolve or have the wrong depth or size are named") {
     fs::path folder = fs::path(paths.scratch) / "bitmaps";
     fs::remove_all(folder);
@@ -208,9 +241,10 @@ TEST_CASE("a module that crashes under hostile values leaves a line naming the c
     CHECK(run.has_line({"FAIL autopilot clicks:", "the handler of mouse record 9 (child at 416,74)",
                         "with every token at NaN", "the module crashed (SIGSEGV)"}));
     CHECK(run.has("VALIDATION FAILED"));
-    // The rows before the crash were printed.
+    // The rows before the crash were printed, the crashed gauge's own among them.
     CHECK_FALSE(run.has("annunciator "));
     CHECK(run.has_line({"altpreselectornosnd", "clicks", "PASS"}));
+    CHECK(run.has_line({"autopilot", "callbacks", "FAIL"}));
 }
 
 TEST_CASE("bad command lines are refused with a reason") {
