@@ -1,8 +1,9 @@
 // Definition records: gauge header, element records (face, icon, string),
 // token-variable record, failure record and mouse-area record.
 //
-// Every record is plain 32-bit words on the 32-bit target, with doubles at
-// 4-byte alignment; the layout is checked at the end of this file. A word
+// Every record is plain 32-bit words on the 32-bit targets (the Windows
+// gauge file, and the WebAssembly build of the same sources), with doubles
+// at 4-byte alignment; the layout is checked at the end of this file. A word
 // named reserved_* is 0 in every record of the module; the host may keep its
 // own working data there.
 #pragma once
@@ -12,7 +13,13 @@
 
 #include "module/host.h"
 
-#if defined(__i386__)
+// Targets whose pointers are 32 bits, on which the records keep the engine's
+// 32-bit word layout: 32-bit x86 and wasm32.
+#if defined(__i386__) || defined(__wasm32__)
+#define MODULE_WORD_LAYOUT_32 1
+#endif
+
+#if defined(MODULE_WORD_LAYOUT_32)
 #pragma pack(push, 4)
 #endif
 
@@ -199,10 +206,10 @@ constexpr uint32_t GAUGE_HEADER_WORDS = 64;
         {.condition = 0, .action = 0},      \
     }
 
-#if defined(__i386__)
+#if defined(MODULE_WORD_LAYOUT_32)
 #pragma pack(pop)
 
-// Word offsets of every record kind on the 32-bit target.
+// Word offsets of every record kind on the 32-bit targets.
 #define MODULE_WORD(type, field, word) \
     static_assert(offsetof(type, field) == (word) * 4, #type "." #field " is not at word " #word)
 

@@ -15,6 +15,7 @@ packages=(
   libcpp-httplib-dev nlohmann-json3-dev
   chromium chromium-driver python3-selenium
   python3
+  emscripten nodejs
 )
 
 say() { echo "install-deps: $*" >&2; }

@@ -3,6 +3,8 @@
 #   dist/vmq_Tavok22ap-VERSION.zip holding
 #     vmq_Tavok22ap.gau          the gauge file (Windows build)
 #     INSTALL.md                 release/INSTALL.md
+#     try-in-browser.html        the gauges in a browser, one file (web build)
+#     DSEG-LICENSE.txt           the licence of the read-out faces that file carries
 #     pictures/GAUGE.png         each gauge drawn by the native panel bench
 #     SHA256SUMS                 the SHA-256 of each file above
 # The zip's bytes depend only on those files (scripts/release_zip.py). The
@@ -12,7 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dist=$root/dist
 gau=$dist/vmq_Tavok22ap.gau
 bench=$dist/panelbench
-for needed in "$gau" "$bench"; do
+page=$dist/try-in-browser.html
+for needed in "$gau" "$bench" "$page"; do
   if [ ! -f "$needed" ]; then
     echo "release: $needed is missing (make build makes it)" >&2
     exit 1
@@ -31,6 +34,8 @@ rm -rf "$stage"
 mkdir -p "$stage/pictures"
 cp "$gau" "$stage/"
 cp "$root/release/INSTALL.md" "$stage/"
+cp "$page" "$stage/"
+cp /usr/share/doc/fonts-dseg/copyright "$stage/DSEG-LICENSE.txt"
 # The pictures show a climb: autopilot engaged in HDG, the flight director
 # on, 4500 ft and climbing at 500 ft/min (token units: 1/256 m/s) with
 # 8000 ft selected.
@@ -49,5 +54,5 @@ fi
 (cd "$stage" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 /usr/bin/python3 "$root/scripts/release_zip.py" "$zip" "$stage"
 
-echo "release: $zip"
+echo "release: $zip (try-in-browser.html: $(stat -c %s "$page") bytes)"
 (cd "$root" && sha256sum "dist/vmq_Tavok22ap.gau" "dist/$name.zip")

@@ -2,7 +2,9 @@
 # The test command: every stage runs whatever the others gave, and the run
 # fails if any failed. At the end one line per stage gives its outcome and
 # wall time, so the cost of each stays visible.
-#   native      the native build and its tests (suite, scenarios, validator)
+#   native      the native build and its tests (suite, scenarios, validator),
+#               and the web build (WebAssembly, the page file) and its tests;
+#               the real-browser test flies both faces of the page
 #   windows     the Windows build and its tests, all in one Wine session,
 #               against dist/vmq_Tavok22ap.gau itself (run last: its session
 #               starts in the background at the beginning, see below)
@@ -16,6 +18,7 @@ cd "$root"
 jobs=${JOBS:-$(nproc)}
 native=${NATIVE_BUILD:-build/native}
 win32=${WIN32_BUILD:-build/win32}
+web=${WEB_BUILD:-build/web}
 export JOBS=$jobs
 
 summary=()
@@ -47,8 +50,13 @@ end_session() {
 trap end_session EXIT
 trap 'exit 130' INT TERM
 
+# The web build comes before the native tests: the browser test flies its page file too.
 native_stage() {
-  make --no-print-directory native NATIVE_BUILD="$native" && ctest --test-dir "$native" --output-on-failure -j "$jobs"
+  make --no-print-directory web NATIVE_BUILD="$native" WEB_BUILD="$web" || return 1
+  local status=0
+  ctest --test-dir "$native" --output-on-failure -j "$jobs" || status=1
+  ctest --test-dir "$web" --output-on-failure -j "$jobs" || status=1
+  return $status
 }
 sanitizer_stage() {
   local status=0

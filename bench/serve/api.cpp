@@ -3,13 +3,15 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "bench/common/render.h"
 #include "bench/serve/page_assets.h"
-#include "bench/serve/simulation_thread.h"
+#include "bench/serve/session.h"
 
 namespace serve {
 
@@ -19,6 +21,18 @@ namespace {
 
 // The most cycles one step request runs: a simulated minute.
 constexpr int MOST_STEP_CYCLES = bench::Aircraft::CYCLES_PER_SECOND * 60;
+
+// The result of `work` run on the session. The result lives in shared
+// storage, so that work which runs late (after a holder gave up waiting)
+// writes nowhere it should not.
+template <class Work>
+auto call(SessionHolder& sessions, Work work) -> decltype(work(std::declval<Session&>())) {
+    using Result = decltype(work(std::declval<Session&>()));
+    auto result = std::make_shared<std::optional<Result>>();
+    sessions.run([result, work = std::move(work)](Session& s) mutable { result->emplace(work(s)); });
+    if (!*result) throw RequestError(500, "the session gave no answer");
+    return std::move(**result);
+}
 
 // An answer of one line: control characters shown as '?', and no longer than a line should be.
 Response message(int status, const std::string& text) {
@@ -41,10 +55,20 @@ std::string shown(std::string_view text) {
     return out;
 }
 
+// What each request's body looks like, for the message that refuses another.
+const char* body_example(const std::string& path) {
+    if (path == "/api/click") return "{\"gauge\":\"autopilot\",\"x\":10,\"y\":20}";
+    if (path == "/api/set") return "{\"token\":\"altitude\",\"value\":3000}";
+    if (path == "/api/pause") return "{\"paused\":true}";
+    if (path == "/api/step") return "{\"cycles\":1}";
+    if (path == "/api/speed") return "{\"speed\":4}";
+    return "{}";
+}
+
 json body_object(const Request& r) {
     json body = json::parse(r.body, nullptr, false);
     if (body.is_discarded() || !body.is_object())
-        throw RequestError(400, "the body must be a JSON object, as in {\"gauge\":\"autopilot\",\"x\":10,\"y\":20}");
+        throw RequestError(400, "the body must be a JSON object, as in " + std::string(body_example(r.path)));
     return body;
 }
 
@@ -110,22 +134,22 @@ Response font(const std::string& path) {
     return r;
 }
 
-Response get(SimulationThread& sim, const Request& r) {
+Response get(SessionHolder& sim, const Request& r) {
     const std::string& path = r.path;
     if (const Asset* asset = find_asset(path))
         return Response{.content_type = std::string(asset->content_type), .body = std::string(asset->body)};
     if (path == "/fonts/dseg7.ttf") return font(bench::readout_font_path());
     if (path == "/fonts/dseg14.ttf") return font(bench::readout_fallback_font_path());
-    if (path == "/api/panel") return json_answer(sim.call([](Session& s) { return s.panel_json(); }));
+    if (path == "/api/panel") return json_answer(call(sim, [](Session& s) { return s.panel_json(); }));
     if (path == "/api/state") {
         int64_t since = 0;
         std::string text = query_value(r.query, "since");
         if (!text.empty() && (!whole_number(text, since) || since < 0))
             throw RequestError(400, "since=\"" + shown(text) + "\" must be a timeline line number, 0 or more");
-        return json_answer(sim.call([since](Session& s) { return s.state_json(since); }));
+        return json_answer(call(sim, [since](Session& s) { return s.state_json(since); }));
     }
     if (path == "/api/session.pbs") {
-        Response answer{.body = sim.call([](Session& s) { return s.script(); })};
+        Response answer{.body = call(sim, [](Session& s) { return s.script(); })};
         answer.headers.emplace_back("Content-Disposition", "attachment; filename=\"session.pbs\"");
         return answer;
     }
@@ -137,20 +161,20 @@ Response get(SimulationThread& sim, const Request& r) {
         if (!whole_number(digits, id) || id < 0 || id > INT32_MAX)
             throw RequestError(404, "no bitmap \"" + shown(digits) + "\": bitmaps are named by number, as in 5120.png");
         Response answer{.content_type = "image/png",
-                        .body = sim.call([id](Session& s) { return s.bitmap_png(int32_t(id)); })};
+                        .body = call(sim, [id](Session& s) { return s.bitmap_png(int32_t(id)); })};
         answer.headers.emplace_back("Cache-Control", "max-age=3600");
         return answer;
     }
     throw RequestError(404, "nothing at " + shown(path));
 }
 
-Response post(SimulationThread& sim, const Request& r) {
+Response post(SessionHolder& sim, const Request& r) {
     const std::string& path = r.path;
     if (path == "/api/click") {
         json body = body_object(r);
         std::string gauge = string_field(body, "gauge");
         int x = integer_field(body, "x", -100000, 100000), y = integer_field(body, "y", -100000, 100000);
-        sim.call([gauge, x, y](Session& s) { s.click(gauge, x, y); return 0; });
+        call(sim, [gauge, x, y](Session& s) { s.click(gauge, x, y); return 0; });
         return ok();
     }
     if (path == "/api/set") {
@@ -158,17 +182,17 @@ Response post(SimulationThread& sim, const Request& r) {
         std::string token = string_field(body, "token");
         double value = number_field(body, "value");
         if (std::fabs(value) > 1e9) throw RequestError(400, "\"value\" must lie within plus or minus 1e9");
-        sim.call([token, value](Session& s) { s.set(token, value); return 0; });
+        call(sim, [token, value](Session& s) { s.set(token, value); return 0; });
         return ok();
     }
     if (path == "/api/pause") {
         bool paused = bool_field(body_object(r), "paused");
-        sim.call([paused](Session& s) { s.paused = paused; return 0; });
+        call(sim, [paused](Session& s) { s.paused = paused; return 0; });
         return ok();
     }
     if (path == "/api/step") {
         int cycles = integer_field(body_object(r), "cycles", 1, MOST_STEP_CYCLES);
-        sim.call([cycles](Session& s) {
+        call(sim, [cycles](Session& s) {
             if (!s.paused) throw RequestError(409, "the panel is running; pause it before stepping");
             for (int i = 0; i < cycles; ++i) s.cycle();
             return 0;
@@ -178,7 +202,7 @@ Response post(SimulationThread& sim, const Request& r) {
     if (path == "/api/speed") {
         int speed = integer_field(body_object(r), "speed", 1, 16);
         if (!valid_speed(speed)) throw RequestError(400, "\"speed\" must be 1, 4 or 16");
-        sim.call([speed](Session& s) { s.speed = speed; return 0; });
+        call(sim, [speed](Session& s) { s.speed = speed; return 0; });
         return ok();
     }
     if (path == "/api/reset") {
@@ -202,7 +226,7 @@ bool is_post_path(const std::string& path) {
 
 }  // namespace
 
-Response handle(SimulationThread& simulation, const Request& request) {
+Response handle(SessionHolder& simulation, const Request& request) {
     try {
         if (request.body.size() > MAX_BODY)
             return message(413, "the body is " + std::to_string(request.body.size()) + " bytes; at most " +

@@ -1,6 +1,7 @@
 // The server's requests and answers, without sockets: a function from
 // method, path, query and body to status and body. The HTTP server only
-// adapts it; the tests and the fuzz target call it directly.
+// adapts it; the tests and the fuzz target call it directly, and so does the
+// page itself in the WebAssembly build, which has no server.
 //
 //   GET  /, /panel.js, /panel.css     the page
 //   GET  /fonts/dseg7.ttf, /fonts/dseg14.ttf   the read-outs' seven-segment typeface
@@ -18,13 +19,29 @@
 // Bad input gets a 4xx answer whose body is one line saying what is wrong.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace serve {
 
-class SimulationThread;
+class Session;
+struct ServeOptions;
+
+// Where the request handling finds the session: the server's simulation
+// thread, or a session stepped by the page's own timer (the WebAssembly
+// build).
+class SessionHolder {
+public:
+    virtual ~SessionHolder() = default;
+    // Runs `work` on the session between panel cycles; what it throws
+    // (RequestError for a refusal) comes back to the caller.
+    virtual void run(std::function<void(Session&)> work) = 0;
+    // Ends the session and starts a new one from the same options.
+    virtual void restart() = 0;
+    virtual const ServeOptions& options() const = 0;
+};
 
 struct Request {
     std::string method;
@@ -43,6 +60,6 @@ struct Response {
 // The largest request body taken.
 constexpr size_t MAX_BODY = 16 * 1024;
 
-Response handle(SimulationThread& simulation, const Request& request);
+Response handle(SessionHolder& sessions, const Request& request);
 
 }  // namespace serve

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -38,8 +39,23 @@ std::string colour(uint32_t bbggrr) {
 // The shortest text that reads back as exactly `value`.
 std::string number_text(double value) {
     char text[40];
+#if defined(__EMSCRIPTEN__)
+    // This run-time writes no floating-point to_chars: the fewest digits
+    // that read back as the value, whole numbers without an exponent.
+    if (!std::isfinite(value)) return "0";
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+        return text;
+    }
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
+#else
     auto [end, error] = std::to_chars(text, text + sizeof text, value);
     return error == std::errc() ? std::string(text, end) : "0";
+#endif
 }
 
 // A read-out's text as a quoted script word.

@@ -16,17 +16,18 @@
 #include <string>
 #include <thread>
 
+#include "bench/serve/api.h"
 #include "bench/serve/session.h"
 
 namespace serve {
 
-class SimulationThread {
+class SimulationThread final : public SessionHolder {
 public:
     // Starts the thread and the session on it; throws what the session's
     // start threw (a module that cannot be loaded).
     explicit SimulationThread(const ServeOptions& options);
     // Stops the thread; the session ends with it, unloading the module.
-    ~SimulationThread();
+    ~SimulationThread() override;
     SimulationThread(const SimulationThread&) = delete;
     SimulationThread& operator=(const SimulationThread&) = delete;
 
@@ -65,10 +66,15 @@ public:
         return std::move(*outcome.value);
     }
 
-    // Ends the session and starts a new one from the same options.
-    void restart();
+    // call() for work without a result.
+    void run(std::function<void(Session&)> work) override {
+        call([work = std::move(work)](Session& s) { work(s); return 0; });
+    }
 
-    const ServeOptions& options() const { return options_; }
+    // Ends the session and starts a new one from the same options.
+    void restart() override;
+
+    const ServeOptions& options() const override { return options_; }
 
     static constexpr std::chrono::seconds TIMEOUT{10};
 

@@ -1,8 +1,13 @@
 // The panel bench's page: draws the panel on a canvas from the module's own
-// bitmaps (fetched once) and a compact state the server streams (lamps,
+// bitmaps (fetched once) and a compact state the session streams (lamps,
 // read-out texts, token values, the timeline); sends clicks, settings and
 // time controls back. Everything it knows is in `window.bench`, so that a
 // person (or a test) can look at the page's own state from the console.
+//
+// One page, two transports: HTTP to `panelbench serve`, or, when the page is
+// the one file try-in-browser.html (which carries the WebAssembly build and
+// defines createPanelBench), direct calls into the same request handling
+// running in the page, on a session the page's own timer steps.
 'use strict';
 
 const POLL_MS = 55;  // about one panel cycle
@@ -17,6 +22,9 @@ const bench = {
   timeline: [],     // lines shown
   chimesHeard: null,
   ready: false,     // the first state has been drawn
+  zoom: 'fit',      // 'fit', or canvas pixels per window unit
+  hover: null,      // the control under the pointer: {gauge, control}
+  pressed: null,    // the control held down
   requests: 0,      // requests in flight that change the session
 
   gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
@@ -45,6 +53,88 @@ const bench = {
 };
 window.bench = bench;
 
+// HTTP to the server: every request is a fetch.
+function httpTransport() {
+  return {
+    kind: 'http',
+    async request(path, body) {
+      const options = body === undefined ? {} :
+        { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) };
+      const response = await fetch(path, options);
+      return { ok: response.ok, text: await response.text() };
+    },
+    async bitmapUrl(id) { return '/api/bitmap/' + id + '.png'; },
+    async font(name) {
+      const response = await fetch('/fonts/' + name.toLowerCase() + '.ttf');
+      if (!response.ok) throw new Error((await response.text()).trim());
+      return response.arrayBuffer();
+    },
+    async reset() { return this.request('/api/reset', {}); },
+  };
+}
+
+// The WebAssembly build in the page: its parts are carried gzipped and in
+// base64 in the page's own script elements, so nothing is fetched. A new
+// session is a new instance of the program, in which the module starts
+// afresh, as a newly loaded module does.
+async function webTransport() {
+  async function unpack(id) {
+    const text = document.getElementById(id).textContent.replace(/\s+/g, '');
+    const bytes = Uint8Array.from(atob(text), c => c.charCodeAt(0));
+    const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Response(stream).arrayBuffer();
+  }
+  const compiled = await WebAssembly.compile(await unpack('payload-wasm'));
+  const decoder = new TextDecoder();
+  let program = null, last = 0;
+  async function start() {
+    program = await createPanelBench({
+      instantiateWasm(imports, done) {
+        WebAssembly.instantiate(compiled, imports).then(instance => done(instance, compiled));
+        return {};
+      },
+      print() {},
+      printErr(text) { console.warn(text); },
+    });
+    if (!program._web_start(0)) throw new Error(program.UTF8ToString(program._web_failure()));
+    last = performance.now();
+  }
+  await start();
+  // The page's timer: the time gone by since the last tick becomes panel cycles.
+  setInterval(() => {
+    const now = performance.now();
+    if (program) program._web_advance((now - last) / 1000);
+    last = now;
+  }, 1000 / 18);
+  function answer(method, path, body) {
+    const q = path.indexOf('?');
+    const status = program.ccall('web_handle', 'number', ['string', 'string', 'string', 'string'],
+      [method, q < 0 ? path : path.slice(0, q), q < 0 ? '' : path.slice(q + 1), body === undefined ? '' : JSON.stringify(body)]);
+    const at = program._web_answer(), size = program._web_answer_size();
+    return { ok: status >= 200 && status < 300, status, bytes: program.HEAPU8.slice(at, at + size) };
+  }
+  return {
+    kind: 'web',
+    async request(path, body) {
+      const r = answer(body === undefined ? 'GET' : 'POST', path, body);
+      return { ok: r.ok, text: decoder.decode(r.bytes) };
+    },
+    async bitmapUrl(id) {
+      const r = answer('GET', '/api/bitmap/' + id + '.png');
+      if (!r.ok) throw new Error(decoder.decode(r.bytes).trim());
+      return URL.createObjectURL(new Blob([r.bytes], { type: 'image/png' }));
+    },
+    async font(name) { return unpack('payload-font-' + name); },
+    async reset() {
+      program = null;
+      await start();
+      return { ok: true, text: '{"ok":true}' };
+    },
+  };
+}
+
+let transport = null;
+
 const canvas = document.getElementById('panel');
 const context = canvas.getContext('2d');
 const $ = id => document.getElementById(id);
@@ -53,15 +143,12 @@ function showStatus(text) { $('status').textContent = text; }
 
 // Sends a request; a refusal's one-line message is shown in the page.
 async function call(path, body) {
-  const options = body === undefined ? {} :
-    { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) };
-  const response = await fetch(path, options);
-  const text = await response.text();
+  const response = path === '/api/reset' ? await transport.reset() : await transport.request(path, body);
   if (!response.ok) {
-    showStatus(text.trim());
-    throw new Error(text.trim());
+    showStatus(response.text.trim());
+    throw new Error(response.text.trim());
   }
-  return text;
+  return response.text;
 }
 
 // A change to the session: sent, then the state fetched at once.
@@ -79,13 +166,22 @@ async function act(path, body) {
   await poll();
 }
 
-function loadImage(id) {
+async function loadImage(id) {
+  const url = await transport.bitmapUrl(id);
   return new Promise((resolve, reject) => {
     const image = new Image();
     image.onload = () => resolve(image);
     image.onerror = () => reject(new Error('bitmap ' + id + ' did not load'));
-    image.src = '/api/bitmap/' + id + '.png';
+    image.src = url;
   });
+}
+
+// The read-outs' faces; without them the read-outs fall back to a plain face.
+async function loadFonts() {
+  await Promise.all(['DSEG7', 'DSEG14'].map(async name => {
+    const face = new FontFace(name, await transport.font(name));
+    document.fonts.add(await face.load());
+  })).catch(e => console.warn('read-out face not loaded: ' + e.message));
 }
 
 async function load() {
@@ -96,16 +192,18 @@ async function load() {
     for (const l of g.lamps) ids.add(l.bitmap);
   }
   await Promise.all([...ids].map(async id => { bench.images[id] = await loadImage(id); }));
-  await Promise.all([document.fonts.load('20px DSEG7'), document.fonts.load('20px DSEG14')]).catch(() => {});
+  await loadFonts();
   $('source').textContent = bench.panel.source + ' [' + bench.panel.section + ']';
   fit();
   window.addEventListener('resize', () => { fit(); draw(); });
 }
 
-// Scales the panel to the width at hand (never below half size, never above three times).
+// Scales the panel to the zoom chosen: to the width at hand (never below a
+// quarter size, never above three times), or 1x or 2x. The canvas has a
+// pixel for each device pixel, so that it stays sharp on any screen.
 function fit() {
   const room = $('panel-area').clientWidth || 800;
-  bench.scale = Math.min(3, Math.max(0.5, room / bench.panel.width));
+  bench.scale = bench.zoom === 'fit' ? Math.min(3, Math.max(0.25, room / bench.panel.width)) : Number(bench.zoom);
   canvas.style.width = Math.round(bench.panel.width * bench.scale) + 'px';
   canvas.style.height = Math.round(bench.panel.height * bench.scale) + 'px';
   const ratio = window.devicePixelRatio || 1;
@@ -118,7 +216,9 @@ function draw() {
   if (!panel) return;
   const ratio = canvas.width / panel.width;
   context.setTransform(1, 0, 0, 1, 0, 0);
-  context.imageSmoothingEnabled = false;
+  // Bitmaps scaled smoothly; whole multiples stay crisp.
+  context.imageSmoothingEnabled = ratio !== Math.round(ratio);
+  context.imageSmoothingQuality = 'high';
   context.fillStyle = '#2a2a2a';
   context.fillRect(0, 0, canvas.width, canvas.height);
   context.setTransform(ratio, 0, 0, ratio, 0, 0);
@@ -145,6 +245,18 @@ function draw() {
     if (shown) {
       g.lamps.forEach((l, j) => { if (shown.lamps[j] === '1') context.drawImage(bench.images[l.bitmap], l.x, l.y); });
       g.texts.forEach((t, j) => drawText(t, shown.texts[j]));
+    }
+    // The control under the pointer outlined; the one held down shown pressed.
+    for (const [mark, pressed] of [[bench.hover, false], [bench.pressed, true]]) {
+      if (!mark || mark.gauge !== g.name) continue;
+      const c = mark.control;
+      if (pressed) {
+        context.fillStyle = 'rgba(0, 0, 0, 0.35)';
+        context.fillRect(c.x, c.y, c.width, c.height);
+      }
+      context.strokeStyle = pressed ? '#ffb84d' : '#ffd27a';
+      context.lineWidth = 2 * g.face.width / (g.width * ratio);  // two device pixels
+      context.strokeRect(c.x + 0.5, c.y + 0.5, c.width - 1, c.height - 1);
     }
     context.restore();
     if (panel.labels) {
@@ -209,6 +321,9 @@ function facePoint(event) {
   return null;
 }
 
+function mark(at) { return at && at.control ? { gauge: at.gauge.name, control: at.control } : null; }
+function same(a, b) { return a === b || (a && b && a.gauge === b.gauge && a.control === b.control); }
+
 canvas.addEventListener('mousemove', event => {
   if (!bench.panel) return;
   const at = facePoint(event);
@@ -216,6 +331,28 @@ canvas.addEventListener('mousemove', event => {
   canvas.title = name;
   canvas.style.cursor = at && at.control ? 'pointer' : 'default';
   $('pointer').textContent = name;
+  const hover = mark(at);
+  if (!same(hover, bench.hover)) {
+    bench.hover = hover;
+    draw();
+  }
+});
+
+canvas.addEventListener('mouseleave', () => {
+  bench.hover = bench.pressed = null;
+  draw();
+});
+
+canvas.addEventListener('mousedown', event => {
+  if (!bench.panel || event.button !== 0) return;
+  bench.pressed = mark(facePoint(event));
+  draw();
+});
+
+window.addEventListener('mouseup', () => {
+  if (!bench.pressed) return;
+  bench.pressed = null;
+  draw();
 });
 
 canvas.addEventListener('click', event => {
@@ -223,6 +360,16 @@ canvas.addEventListener('click', event => {
   const at = facePoint(event);
   if (at) act('/api/click', { gauge: at.gauge.name, x: at.x, y: at.y });
 });
+
+// The wheel over a knob turns it: a click on its increase or decrease area.
+canvas.addEventListener('wheel', event => {
+  if (!bench.panel) return;
+  const at = facePoint(event);
+  if (!at || !at.control || !/^knob-(inc|dec)$/.test(at.control.name) || event.deltaY === 0) return;
+  event.preventDefault();
+  const c = at.gauge.controls.find(c => c.name === (event.deltaY < 0 ? 'knob-inc' : 'knob-dec'));
+  if (c) act('/api/click', { gauge: at.gauge.name, x: c.x + (c.width >> 1), y: c.y + (c.height >> 1) });
+}, { passive: false });
 
 // The chime: a two-tone bell the page makes itself. Browsers allow sound only
 // after a person has used the page; until then (or with sound blocked) it stays silent.
@@ -325,12 +472,32 @@ function wire() {
       act('/api/set', { token: form.dataset.token, value });
     });
   }
+  $('zoom').addEventListener('change', () => {
+    bench.zoom = $('zoom').value;
+    if (!bench.panel) return;
+    fit();
+    draw();
+  });
   $('master-on').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 1 }));
   $('master-off').addEventListener('click', () => act('/api/set', { token: 'ap_master', value: 0 }));
   $('pause').addEventListener('click', () => act('/api/pause', { paused: !(bench.state && bench.state.paused) }));
   $('step').addEventListener('click', () => act('/api/step', { cycles: 1 }));
   for (const b of document.querySelectorAll('#speeds button'))
     b.addEventListener('click', () => act('/api/speed', { speed: Number(b.dataset.speed) }));
+  // From the server the link downloads the session itself; in the page file
+  // the script is made here and handed over as a file.
+  $('download').addEventListener('click', async event => {
+    if (transport.kind === 'http') return;
+    event.preventDefault();
+    const text = await call('/api/session.pbs');
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+    link.download = 'session.pbs';
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  });
   $('reset').addEventListener('click', async () => {
     bench.timeline = [];
     bench.next = 0;
@@ -342,6 +509,7 @@ function wire() {
 
 (async () => {
   try {
+    transport = typeof createPanelBench === 'function' ? await webTransport() : httpTransport();
     wire();
     await load();
     await pollForever();

@@ -1,14 +1,18 @@
 #!/usr/bin/python3
-"""A real browser flies the page: headless Chromium loads what
-`panelbench serve` offers, clicks ALT on the preselector's picture, sees the
-ALT and SEL lamps light and the altitude read-out change in the page's own
-state, clicks the autopilot's knob and sees the VS read-out step, downloads
-the session, and `panelbench run` replays the download and passes. The page
-is saved as a picture (serve-page.png) in the output folder.
+"""A real browser flies the page, in both its faces: as `panelbench serve`
+offers it, and as the one file try-in-browser.html opened from disk. In each,
+headless Chromium clicks ALT on the preselector's picture, sees the ALT and
+SEL lamps light and the altitude read-out change in the page's own state,
+clicks the autopilot's knob and sees the VS read-out step, downloads the
+session, and `panelbench run` replays the download and passes. Each page is
+saved as a picture in the output folder (serve-page.png, file-page.png). The
+file must make no request beyond itself: every request the browser makes for
+it is of the file, or of data the page made in memory.
 
-  browser_test.py --panelbench PATH --module PATH --sound PATH --out DIR
+  browser_test.py --panelbench PATH --module PATH --sound PATH --out DIR [--page FILE.html]
 """
 import argparse
+import json
 import os
 import shutil
 import signal
@@ -22,6 +26,7 @@ from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.options import Options
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
@@ -45,6 +50,7 @@ def start_server(args):
 
 def browser(downloads, profile):
     options = Options()
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
                  "--user-data-dir=" + profile, "--window-size=1600,1000", "--autoplay-policy=no-user-gesture-required"):
@@ -79,11 +85,85 @@ def click_control(driver, gauge, control):
     return shown
 
 
+def downloaded(downloads, name):
+    path = os.path.join(downloads, name)
+    deadline = time.time() + WAIT
+    while not os.path.exists(path) and time.time() < deadline:
+        time.sleep(0.1)
+    assert os.path.exists(path), "the session was not downloaded: " + str(os.listdir(downloads))
+    time.sleep(0.2)  # written whole
+    with open(path) as f:
+        return path, f.read()
+
+
+def fly(driver, url, args, downloads, picture):
+    """The page at `url`: ALT, the knob, the picture, the download replayed."""
+    driver.get(url)
+    wait_for(driver, "return window.bench && bench.ready && bench.lamp('altpreselector', 'ENT') === true",
+             "the panel drawn with the preselector in entry mode")
+    before = driver.execute_script("return bench.text('altpreselector', 'altitude')")
+    assert before == "29.9", "the altitude read-out shows %r at the start" % before
+
+    shown = click_control(driver, "altpreselector", "ALT")
+    assert shown == "altpreselector ALT", "the pointer over ALT shows %r" % shown
+    wait_for(driver, "return bench.lamp('altpreselector', 'ALT') && bench.lamp('altpreselector', 'SEL')",
+             "the ALT and SEL lamps lit")
+    wait_for(driver, "return bench.text('altpreselector', 'altitude') === ' 3.0'",
+             "the altitude read-out showing the reference")
+
+    vs_before = driver.execute_script("return bench.text('altpreselector', 'vs')")
+    click_control(driver, "autopilot", "knob-inc")
+    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+1'",
+             "the VS read-out stepped from %r to +1" % vs_before)
+    wait_for(driver, "return document.getElementById('timeline').textContent.includes('click autopilot knob-inc')",
+             "the knob's click in the timeline")
+    # The wheel over the knob turns it too: up one step.
+    canvas = driver.find_element(By.ID, "panel")
+    point = driver.execute_script("return bench.pointOf('autopilot', 'knob-dec')")
+    size = canvas.size
+    origin = ScrollOrigin.from_element(canvas, int(point["x"] - size["width"] / 2), int(point["y"] - size["height"] / 2))
+    ActionChains(driver).scroll_from_origin(origin, 0, -100).perform()
+    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+2'", "the VS read-out stepped by the wheel to +2")
+    # The read-outs are in the seven-segment face the page carries or fetches.
+    assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 face is not loaded"
+
+    time.sleep(0.3)  # a few more frames, so the picture shows settled read-outs
+    driver.save_screenshot(picture)
+
+    for name in os.listdir(downloads):
+        os.remove(os.path.join(downloads, name))
+    driver.find_element(By.ID, "download").click()
+    session, text = downloaded(downloads, "session.pbs")
+    assert "click altpreselector " in text and "# ALT" in text, text
+    assert "expect lamp altpreselector SEL on" in text, text
+
+    replay = subprocess.run([args.panelbench, "run", session, "--module", args.module, "--sound", args.sound,
+                             "--no-snapshots"], capture_output=True, text=True, timeout=60)
+    assert replay.returncode == 0, "the replay failed:\n" + replay.stdout[-3000:] + replay.stderr
+    print(replay.stdout.splitlines()[-1])
+    print("screenshot:", picture)
+
+
+def requests_made(driver):
+    """The addresses of every request the browser sent since last asked."""
+    urls = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            urls.append(message["params"]["request"]["url"])
+        elif message["method"] == "Network.webSocketCreated":
+            urls.append(message["params"]["url"])
+    return urls
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("--panelbench", "--module", "--sound", "--out"):
         parser.add_argument(name, required=True)
+    parser.add_argument("--page", help="the page as one file, flown from disk too")
     args = parser.parse_args()
+    if args.page and not os.path.isfile(args.page):
+        sys.exit("the page file %s is missing (make web writes it)" % args.page)
     os.makedirs(args.out, exist_ok=True)
     downloads = os.path.join(args.out, "downloads")
     shutil.rmtree(downloads, ignore_errors=True)
@@ -93,46 +173,25 @@ def main():
     driver = None
     try:
         driver = browser(downloads, profile)
-        driver.get(url)
-        wait_for(driver, "return window.bench && bench.ready && bench.lamp('altpreselector', 'ENT') === true",
-                 "the panel drawn with the preselector in entry mode")
-        before = driver.execute_script("return bench.text('altpreselector', 'altitude')")
-        assert before == "29.9", "the altitude read-out shows %r at the start" % before
-
-        shown = click_control(driver, "altpreselector", "ALT")
-        assert shown == "altpreselector ALT", "the pointer over ALT shows %r" % shown
-        wait_for(driver, "return bench.lamp('altpreselector', 'ALT') && bench.lamp('altpreselector', 'SEL')",
-                 "the ALT and SEL lamps lit")
-        wait_for(driver, "return bench.text('altpreselector', 'altitude') === ' 3.0'",
-                 "the altitude read-out showing the reference")
-
-        vs_before = driver.execute_script("return bench.text('altpreselector', 'vs')")
-        click_control(driver, "autopilot", "knob-inc")
-        wait_for(driver, "return bench.text('altpreselector', 'vs') === '+1'",
-                 "the VS read-out stepped from %r to +1" % vs_before)
-        wait_for(driver, "return document.getElementById('timeline').textContent.includes('click autopilot knob-inc')",
-                 "the knob's click in the timeline")
-
-        time.sleep(0.3)  # a few more frames, so the picture shows settled read-outs
-        picture = os.path.join(args.out, "serve-page.png")
-        driver.save_screenshot(picture)
-
-        driver.find_element(By.ID, "download").click()
-        session = os.path.join(downloads, "session.pbs")
-        deadline = time.time() + WAIT
-        while not os.path.exists(session) and time.time() < deadline:
-            time.sleep(0.1)
-        assert os.path.exists(session), "the session was not downloaded: " + str(os.listdir(downloads))
-        with open(session) as f:
-            text = f.read()
-        assert "click altpreselector " in text and "# ALT" in text, text
-        assert "expect lamp altpreselector SEL on" in text, text
-
-        replay = subprocess.run([args.panelbench, "run", session, "--module", args.module, "--sound", args.sound,
-                                 "--no-snapshots"], capture_output=True, text=True, timeout=60)
-        assert replay.returncode == 0, "the replay failed:\n" + replay.stdout[-3000:] + replay.stderr
-        print(replay.stdout.splitlines()[-1])
-        print("screenshot:", picture)
+        fly(driver, url, args, downloads, os.path.join(args.out, "serve-page.png"))
+        if args.page:
+            # The served page left behind, and its last requests forgotten.
+            driver.get("about:blank")
+            time.sleep(0.5)
+            requests_made(driver)
+            page = "file://" + os.path.abspath(args.page)
+            fly(driver, page, args, downloads, os.path.join(args.out, "file-page.png"))
+            wait_for(driver, "return bench.lamp('altpreselector', 'ENT') !== undefined", "the page still running")
+            # A new session is a fresh module: ALT is dark again.
+            driver.find_element(By.ID, "reset").click()
+            wait_for(driver, "return bench.ready && bench.state && bench.state.cycle > 0 && "
+                     "bench.lamp('altpreselector', 'ALT') === false && bench.lamp('altpreselector', 'ENT') === true",
+                     "a new session with the preselector back in entry mode")
+            seen = requests_made(driver)
+            outside = [u for u in seen if not (u == page or u.startswith(("data:", "blob:", "about:")))]
+            assert not outside, "the page file made requests beyond itself: " + repr(outside[:10])
+            assert page in seen, "no request for the page itself was seen: the check saw nothing: " + repr(seen[:5])
+            print("the page file: %d requests, all of itself or of its own data" % len(seen))
     finally:
         if driver:
             driver.quit()
@@ -145,7 +204,8 @@ def main():
             raise AssertionError("the server did not stop on Ctrl-C")
     assert server.returncode == 0 and "stopped" in out, \
         "Ctrl-C did not end the server cleanly (%s): %s" % (server.returncode, err)
-    print("passed: the page in a browser, its session replayed, the server stopped cleanly")
+    print("passed: the page in a browser%s, its session replayed, the server stopped cleanly"
+          % (" served and from the file" if args.page else ""))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
-// What the server's tests share: the module under test, a session on its
-// simulation thread, and requests given as method, path and body.
+// What the server's tests share: the module under test, a session (on the
+// server's simulation thread natively; stepped by the caller in the
+// WebAssembly build, which has no threads), and requests given as method,
+// path and body.
 #pragma once
 
 #include "tests/main/main.h"
@@ -9,9 +11,19 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/serve/api.h"
+#if defined(__EMSCRIPTEN__)
+#include "bench/serve/stepped_session.h"
+#else
 #include "bench/serve/simulation_thread.h"
+#endif
 
 namespace servetest {
+
+#if defined(__EMSCRIPTEN__)
+using Sessions = serve::SteppedSession;
+#else
+using Sessions = serve::SimulationThread;
+#endif
 
 extern std::string module_path;
 extern std::string sound_path;
@@ -25,15 +37,15 @@ inline serve::ServeOptions options(bool paused = true) {
     return o;
 }
 
-inline serve::Response get(serve::SimulationThread& sim, const std::string& path, const std::string& query = "") {
+inline serve::Response get(serve::SessionHolder& sim, const std::string& path, const std::string& query = "") {
     return serve::handle(sim, {.method = "GET", .path = path, .query = query, .body = ""});
 }
 
-inline serve::Response post(serve::SimulationThread& sim, const std::string& path, const std::string& body) {
+inline serve::Response post(serve::SessionHolder& sim, const std::string& path, const std::string& body) {
     return serve::handle(sim, {.method = "POST", .path = path, .query = "", .body = body});
 }
 
-inline nlohmann::json state(serve::SimulationThread& sim) {
+inline nlohmann::json state(serve::SessionHolder& sim) {
     serve::Response r = get(sim, "/api/state", "since=0");
     REQUIRE(r.status == 200);
     return nlohmann::json::parse(r.body);

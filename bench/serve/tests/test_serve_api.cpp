@@ -18,7 +18,7 @@ using test::has;
 
 // The page's view of one session: its layout, and its latest state.
 struct Page {
-    serve::SimulationThread& sim;
+    serve::SessionHolder& sim;
     json panel = json::parse(get(sim, "/api/panel").body);
     json now = servetest::state(sim);
 
@@ -65,7 +65,7 @@ struct Page {
 }  // namespace
 
 TEST_CASE("the page's view: layout, bitmaps, the font, and state after clicks, settings and steps") {
-    serve::SimulationThread sim(servetest::options());
+    servetest::Sessions sim(servetest::options());
     Page page{sim};
 
     // The default panel: all five gauges, with their faces, lamps, read-out boxes and controls.
@@ -78,12 +78,14 @@ TEST_CASE("the page's view: layout, bitmaps, the font, and state after clicks, s
     CHECK(face.status == 200);
     CHECK(face.content_type == "image/png");
     CHECK(face.body.substr(1, 3) == "PNG");
+#if !defined(__EMSCRIPTEN__)  // the page file of the WebAssembly build carries its own page and faces
     serve::Response font = get(sim, "/fonts/dseg7.ttf");
     CHECK(font.status == 200);
     CHECK(font.content_type == "font/ttf");
     serve::Response html = get(sim, "/");
     CHECK(html.status == 200);
     CHECK(has(html.body, "<canvas"));
+#endif
 
     // Nothing drawn before the first cycle; the start's settings are in place.
     CHECK(page.now["cycle"] == 0);
@@ -132,8 +134,9 @@ TEST_CASE("the page's view: layout, bitmaps, the font, and state after clicks, s
     CHECK(later["timeline"]["from"] == next);
 }
 
+#if !defined(__EMSCRIPTEN__)  // the simulation thread's own timing; the page's timer has its tests
 TEST_CASE("pause, one cycle and speed: the panel runs by itself until paused, and steps only when paused") {
-    serve::SimulationThread sim(servetest::options(false));
+    servetest::Sessions sim(servetest::options(false));
     // Running: cycles go by on their own (18 a second).
     int64_t first = servetest::state(sim)["cycle"];
     for (int tries = 0; tries < 200 && servetest::state(sim)["cycle"] == first; ++tries)
@@ -157,12 +160,13 @@ TEST_CASE("pause, one cycle and speed: the panel runs by itself until paused, an
     CHECK(post(sim, "/api/pause", R"({"paused":false})").status == 200);
     CHECK(servetest::state(sim)["paused"] == false);
 }
+#endif
 
 namespace {
 
 // A session of clicks, a setting and a flight with chimes, exported; `last_line` is its timeline's last.
 std::string record_session(std::string& last_line) {
-    serve::SimulationThread sim(servetest::options());
+    servetest::Sessions sim(servetest::options());
     Page page{sim};
     page.step();
     page.click("altpreselector", "ALT");
@@ -218,11 +222,18 @@ std::string replay(const std::string& text) {
 TEST_CASE("a session becomes a scenario that replays and passes, its timeline the session's own") {
     std::string last_line;
     std::string text = record_session(last_line);
+#if defined(__EMSCRIPTEN__)
+    // The linked-in module starts afresh only with its program instance:
+    // here the recording is checked, and the browser test replays it.
+    (void)&replay;
+#else
     CHECK(has(replay(text), last_line + "\n"));
+#endif
 }
 
+#if !defined(__EMSCRIPTEN__)  // there a new session is a new program instance, which the page makes
 TEST_CASE("a new session starts over: a fresh module, an empty timeline and recording") {
-    serve::SimulationThread sim(servetest::options());
+    servetest::Sessions sim(servetest::options());
     Page page{sim};
     page.step(3);
     page.click("altpreselector", "ALT");
@@ -240,9 +251,10 @@ TEST_CASE("a new session starts over: a fresh module, an empty timeline and reco
     CHECK_FALSE(page.lamp("altpreselector", "ALT"));
     CHECK_FALSE(has(get(sim, "/api/session.pbs").body, "click"));
 }
+#endif
 
 TEST_CASE("bad input gets a one-line 4xx answer and the server goes on serving") {
-    serve::SimulationThread sim(servetest::options());
+    servetest::Sessions sim(servetest::options());
     struct Case {
         const char* method;
         const char* path;
@@ -262,7 +274,9 @@ TEST_CASE("bad input gets a one-line 4xx answer and the server goes on serving")
         {"POST", "/api/click", R"({"gauge":7,"x":1,"y":1})", 400, "\"gauge\" must be a text"},
         {"POST", "/api/click", "gauge=autopilot&x=1&y=1", 400, "the body must be a JSON object"},
         {"POST", "/api/click", "[1,2]", 400, "the body must be a JSON object"},
-        {"POST", "/api/set", R"({"token":"altitude","value":NaN})", 400, "the body must be a JSON object"},
+        {"POST", "/api/set", R"({"token":"altitude","value":NaN})", 400,
+         R"(the body must be a JSON object, as in {"token":"altitude","value":3000})"},
+        {"POST", "/api/step", "{cycles:1}", 400, R"(the body must be a JSON object, as in {"cycles":1})"},
         {"POST", "/api/set", R"({"token":"altitude","value":"NaN"})", 400, "\"value\" must be a number"},
         {"POST", "/api/set", R"({"token":"altitude","value":1e999})", 400, "the body must be a JSON object"},
         {"POST", "/api/set", R"({"token":"altitude","value":2e9})", 400, "within plus or minus 1e9"},

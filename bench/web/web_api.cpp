@@ -1,0 +1,66 @@
+// What the page calls in the WebAssembly build: the request handling of the
+// server (serve::handle) on a session held here, and advance() for the
+// page's timer. One answer is kept at a time; the page reads its status,
+// type and bytes before the next request.
+#include <emscripten/emscripten.h>
+
+#include <memory>
+#include <string>
+
+#include "bench/serve/api.h"
+#include "bench/serve/stepped_session.h"
+
+namespace {
+
+// Where the linked-in module is found, and its bitmaps beside it.
+const char* const MODULE_PATH = "/module/vmq_Tavok22ap.so";
+const char* const SOUND_PATH = "/module/FSSound.so";
+
+std::unique_ptr<serve::SteppedSession> session;
+std::string failure;
+serve::Response answer;
+
+}  // namespace
+
+extern "C" {
+
+// Starts the session: 1, or 0 with the reason in web_failure(). A program
+// instance holds one session; a new session is a new instance.
+EMSCRIPTEN_KEEPALIVE int web_start(int paused) {
+    try {
+        serve::ServeOptions options;
+        options.module.module_path = MODULE_PATH;
+        options.module.sound_path = SOUND_PATH;
+        options.start_paused = paused != 0;
+        options.allow_reset = false;
+        session = std::make_unique<serve::SteppedSession>(options);
+        return 1;
+    } catch (const std::exception& e) {
+        failure = e.what();
+        return 0;
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE const char* web_failure() { return failure.c_str(); }
+
+// One request, as the server takes it; returns the answer's status.
+EMSCRIPTEN_KEEPALIVE int web_handle(const char* method, const char* path, const char* query, const char* body) {
+    if (!session) {
+        answer = serve::Response{.status = 503, .body = "the panel did not start: " + failure + "\n"};
+        return answer.status;
+    }
+    answer = serve::handle(*session, {.method = method ? method : "",
+                                      .path = path ? path : "",
+                                      .query = query ? query : "",
+                                      .body = body ? body : ""});
+    return answer.status;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* web_answer() { return answer.body.data(); }
+EMSCRIPTEN_KEEPALIVE int web_answer_size() { return int(answer.body.size()); }
+EMSCRIPTEN_KEEPALIVE const char* web_answer_type() { return answer.content_type.c_str(); }
+
+// The page's timer: `seconds` of real time went by; returns the cycles run.
+EMSCRIPTEN_KEEPALIVE int web_advance(double seconds) { return session ? session->advance(seconds) : 0; }
+
+}  // extern "C"
