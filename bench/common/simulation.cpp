@@ -30,6 +30,10 @@ Simulation::Simulation(const ModuleOptions& options, Print print) : print_(std::
     host_options.resource_folder = options.bitmap_folder;
     host_options.log_lookups = false;
     host_ = std::make_unique<Host>(options.module_path, host_options);
+    // The gauges this session may place are those of the module it loaded
+    // (the linked-in module of the web build can be loaded only once, so it
+    // is read here rather than by a load of its own).
+    read_gauges(*host_);
     aircraft_ = std::make_unique<Aircraft>(*host_);
     aircraft_->on_note = [this](const std::string& text) { this->print(text, true); };
     host_->on_event = [this](const KeyEvent& event) {

@@ -85,6 +85,7 @@ void wait_lines(int64_t cycles, std::string& out) {
 Session::Session(const ServeOptions& options) : options_(options) {
     paused = options_.start_paused;
     sim_ = std::make_unique<bench::Simulation>(options_.module, [this](const std::string& line) { keep(line); });
+    if (options_.panel.source.empty()) options_.panel = bench::default_panel();
     for (const bench::PanelPlacement& placement : options_.panel.gauges) {
         if (!placement.ours()) continue;
         const std::string name = placement.name.empty() ? placement.gauge : placement.name;

@@ -28,7 +28,9 @@ struct RequestError : std::runtime_error {
 
 struct ServeOptions {
     bench::ModuleOptions module;
-    bench::PanelConfig panel = bench::default_panel();
+    // No source: all five gauges side by side, laid out when the session has
+    // loaded the module and knows its gauges.
+    bench::PanelConfig panel;
     bool start_paused = false;
     bool allow_reset = true;     // a new session reloads the module
     size_t max_actions = 20000;  // what one recorded session may hold
