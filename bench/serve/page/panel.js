@@ -295,16 +295,31 @@ function drawText(box, text) {
   // As in the bench's pictures: the ink of an '8' fills the box less a margin above and below.
   const margin = Math.max(1, Math.round(box.height * 0.15));
   let size = Math.max(4, (box.height - 2 * margin) / inkPerPixel());
+  // The face's own decimal point is a sliver at read-out sizes ("4.0" reads
+  // "40"), so a point is drawn between the digits, wide enough to be seen.
+  const point = text.indexOf('.');
+  const parts = point < 0 ? [text] : [text.slice(0, point), text.slice(point + 1)];
+  const pointWidth = () => (point < 0 ? 0 : Math.max(2, size * 0.2));
+  const measure = () => parts.reduce((sum, part) => sum + context.measureText(part).width, 0) + pointWidth();
   context.font = size + 'px DSEG7, DSEG14, monospace';
-  const width = context.measureText(text).width;
+  const width = measure();
   if (width > box.width - 2) {
     size *= (box.width - 2) / width;
     context.font = size + 'px DSEG7, DSEG14, monospace';
   }
   context.fillStyle = box.colour;
-  context.textAlign = 'center';
+  context.textAlign = 'left';
   context.textBaseline = 'middle';
-  context.fillText(text, box.x + box.width / 2, box.y + box.height / 2 + 1);
+  const middle = box.y + box.height / 2 + 1;
+  let x = box.x + (box.width - measure()) / 2;
+  context.fillText(parts[0], x, middle);
+  if (point >= 0) {
+    x += context.measureText(parts[0]).width;
+    const side = Math.max(1.5, size * 0.1);
+    const bottom = middle + (size * inkPerPixel()) / 2;
+    context.fillRect(x + (pointWidth() - side) / 2, bottom - side, side, side);
+    context.fillText(parts[1], x + pointWidth(), middle);
+  }
   context.restore();
 }
 
