@@ -25,7 +25,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}
 
 sanitizers() {
   echo "== sanitizer build: ASan + UBSan"
-  cmake -C "$root/hardening/sanitize.cmake" -S "$root" -B "$build/asan" -DDIST_DIR="$build/asan/dist" >/dev/null
+  # The browser test flies the page file of the plain build's web build.
+  cmake -C "$root/hardening/sanitize.cmake" -S "$root" -B "$build/asan" -DDIST_DIR="$build/asan/dist" \
+    -DPAGE_FILE="$root/dist/try-in-browser.html" >/dev/null
   cmake --build "$build/asan" -j "$jobs"
   # The validator's own tests are not built here (bench/validate/CMakeLists.txt).
   ctest --test-dir "$build/asan" --output-on-failure
