@@ -255,7 +255,7 @@ int command_place(const std::vector<std::string>& args) {
             out = value();
         } else if (arg == "--window") {
             window = whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
-        } else if (arg.size() > 1 && arg[0] == '-') {
+        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             throw bench::BenchError("unknown option " + arg);
         } else {
             positional.push_back(arg);
