@@ -281,14 +281,21 @@ std::string picture_path(const std::string& folder, const std::string& name) {
     namespace fs = std::filesystem;
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    const fs::path exact = fs::path(folder.empty() ? "." : folder) / relative;
-    std::error_code error;
-    if (fs::exists(exact, error)) return exact.string();
-    // Windows names files in any case: look for the one name, whatever its case, in its folder.
-    const fs::path parent = exact.parent_path();
-    for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error))
-        if (same_name(it->path().filename().string(), exact.filename().string())) return it->path().string();
-    return exact.string();
+    // Windows names files and folders in any case: each part of the name
+    // not there as written is looked for, whatever its case, in its folder.
+    fs::path found = folder.empty() ? "." : folder;
+    for (const fs::path& part : fs::path(relative)) {
+        std::error_code error;
+        fs::path next = found / part;
+        if (!fs::exists(next, error))
+            for (fs::directory_iterator it(found, error), end; !error && it != end; it.increment(error))
+                if (same_name(it->path().filename().string(), part.string())) {
+                    next = it->path();
+                    break;
+                }
+        found = next;
+    }
+    return found.string();
 }
 
 PanelConfig read_panel_config(const std::string& path, int window) {

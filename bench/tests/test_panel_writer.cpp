@@ -202,3 +202,26 @@ TEST_CASE("background pictures: 8 and 24 bits read back, hostile headers refused
     paletted[paletted.size() - 4] = char(200);
     CHECK(refusal(paletted).find("beyond its palette") != std::string::npos);
 }
+
+TEST_CASE("a window's picture is found beside its configuration, in any case; a missing one is named") {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("panel-picture-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "Art");
+    const std::string cfg = (folder / "panel.cfg").string();
+    bench::write_file_whole(cfg, "[Window00]\nfile=art\\day.bmp\nsize_mm=4,2\n[Window01]\nfile=night.bmp\nsize_mm=4,2\n");
+    bench::BmpImage picture{2, 1, {1, 2, 3, 4, 5, 6}};
+    bench::write_file_whole((folder / "Art" / "DAY.BMP").string(), bench::encode_bmp(picture, 24));
+
+    PanelConfig day = bench::read_panel_config(cfg, 0);
+    REQUIRE(day.background_picture);
+    CHECK(day.background_picture->rgb == picture.rgb);
+    CHECK(day.background_problem.empty());
+
+    PanelConfig night = bench::read_panel_config(cfg, 1);
+    CHECK_FALSE(night.background_picture);
+    CHECK(night.background_problem.find("the background of [Window01] (" + cfg + ":5): ") == 0);
+    CHECK(night.background_problem.find("night.bmp: cannot open the picture; the window is drawn plain") !=
+          std::string::npos);
+    CHECK(night.background_problem.find('\n') == std::string::npos);
+    fs::remove_all(folder);
+}
