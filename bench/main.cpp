@@ -3,10 +3,15 @@
 //   panelbench run SCRIPT... [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
 //   panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
+//   panelbench place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]
 //   panelbench validate MODULE_FILE [...]
 //   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
 //   panelbench gauges [--module PATH]   the module's gauge names, one a line
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -16,6 +21,7 @@
 
 #include "bench/common/catalogue.h"
 #include "bench/common/panel_config.h"
+#include "bench/common/panel_writer.h"
 #include "bench/common/render.h"
 #include "bench/common/runner.h"
 #include "bench/common/script.h"
@@ -43,12 +49,16 @@ void usage(std::ostream& out) {
            "  panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]...\n"
            "                   [module options]\n"
            "      draw one gauge, or all five side by side, after one panel cycle\n"
-           "  --panel PANEL_CFG: the first window section ([Window00] or the like) of a panel\n"
+           "  --panel PANEL_CFG [--window N]: the window section [WindowNN] (default: the first) of a panel\n"
            "      configuration; its gauges of this module are placed (by their gauge names, a\n"
            "      second copy as NAME-2) before the script runs, a script's own `place GAUGE` of one\n"
            "      of them takes it as it is, and `panel` pictures draw the window as laid out\n"
            "      (SCALE pixels to a window unit, at most 4096 pixels a side; other files' gauges\n"
-           "      as labelled boxes). Without it, `panel` is the placed gauges side by side.\n"
+           "      as labelled boxes, on the window's background picture). Without it, `panel` is the\n"
+           "      placed gauges side by side.\n"
+           "  panelbench place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]\n"
+           "      move GAUGE in [WindowNN] (its first line), or add it as the next gaugeNN; only that\n"
+           "      line changes; written to FILE, or back into PANEL_CFG\n"
            "  module options: --module PATH (default: the module beside this program),\n"
            "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
@@ -88,7 +98,32 @@ struct Arguments {
     std::string out;
     std::vector<std::string> sets;
     bool out_given = false;
+    std::string panel_file;
+    int window = bench::FIRST_WINDOW;
 };
+
+// A whole number from `low` to `high` given to `what`; throws BenchError otherwise.
+int whole_number(const std::string& text, int low, int high, const std::string& what) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || errno || value < low || value > high || !(text[0] >= '0' && text[0] <= '9'))
+        throw bench::BenchError(what + " takes a whole number from " + std::to_string(low) + " to " +
+                                std::to_string(high) + ", not \"" + text + "\"");
+    return int(value);
+}
+
+// Reads --panel's configuration, with its --window, and names in one line a
+// background picture that cannot be read.
+std::optional<bench::PanelConfig> read_panel(const Arguments& a) {
+    if (a.panel_file.empty()) {
+        if (a.window != bench::FIRST_WINDOW) throw bench::BenchError("--window chooses a window of --panel PANEL_CFG");
+        return std::nullopt;
+    }
+    bench::PanelConfig config = bench::read_panel_config(a.panel_file, a.window);
+    if (!config.background_problem.empty()) std::cerr << "panelbench: " << config.background_problem << "\n";
+    return config;
+}
 
 // Reads the options shared by run and render; throws BenchError on a bad one.
 Arguments parse_arguments(const std::vector<std::string>& args) {
@@ -122,6 +157,8 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
             a.sets.push_back(value());
         } else if (arg == "--panel") {
             a.panel_file = value();
+        } else if (arg == "--window") {
+            a.window = whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -130,7 +167,7 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
     }
     // Gauge names in scripts and configurations are the module's own.
     bench::read_gauges(a.run.module_path);
-    if (!a.panel_file.empty()) a.run.panel = bench::read_panel_config(a.panel_file);
+    a.run.panel = read_panel(a);
     return a;
 }
 
@@ -220,6 +257,59 @@ int command_render(const std::vector<std::string>& args) {
     return result;
 }
 
+// place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE]: the one line
+// changed or added, written whole or not at all.
+int command_place(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::string out;
+    int window = bench::FIRST_WINDOW;
+    std::string module = default_module();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
+            return args[++i];
+        };
+        if (arg == "--out") {
+            out = value();
+        } else if (arg == "--module") {
+            module = value();
+        } else if (arg == "--window") {
+            window = whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+            throw bench::BenchError("unknown option " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() < 5 || positional.size() > 6)
+        throw bench::BenchError("place takes PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]");
+    if (window == bench::FIRST_WINDOW) throw bench::BenchError("place needs --window N: the window [WindowNN] to place in");
+    // The gauges a configuration may place are the module's own.
+    bench::read_gauges(module);
+    const std::string& path = positional[0];
+    bench::GaugePlace place;
+    place.gauge = positional[1];
+    place.x = whole_number(positional[2], 0, bench::PANEL_MAX_UNITS, "X");
+    place.y = whole_number(positional[3], 0, bench::PANEL_MAX_UNITS, "Y");
+    place.width = whole_number(positional[4], 1, bench::PANEL_MAX_UNITS, "W");
+    if (positional.size() == 6) place.height = whole_number(positional[5], 1, bench::PANEL_MAX_UNITS, "H");
+
+    std::ifstream in(path, std::ios::binary);
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error) || !in)
+        throw bench::BenchError(path + ": cannot open the panel configuration");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) throw bench::BenchError(path + ": cannot read the panel configuration");
+    const bench::PlacedText placed = bench::place_gauge(text.str(), path, window, place);
+    const std::string target = out.empty() ? path : out;
+    bench::write_file_whole(target, placed.text);
+    std::cout << (placed.added ? "added" : "moved") << " " << target << ":" << placed.line << ": " << placed.entry
+              << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -233,6 +323,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "run") return command_run(args);
         if (command == "render") return command_render(args);
+        if (command == "place") return command_place(args);
         if (command == "validate") return bench_validate(args);
         if (command == "gauges") return command_gauges(args);
         if (command == "serve") {

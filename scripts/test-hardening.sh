@@ -39,6 +39,8 @@ fuzzing() {
   cmake --build "$build/fuzz" -j "$jobs" --target panel_fuzz bitmap_fuzz
   # The bench's readers (panel configurations, scenario scripts).
   cmake --build "$build/fuzz" -j "$jobs" --target panel_config_fuzz script_fuzz
+  # Background pictures and the panel writer.
+  cmake --build "$build/fuzz" -j "$jobs" --target bmp_fuzz panel_writer_fuzz
   # The server's request handling, with the simulation behind it.
   cmake --build "$build/fuzz" -j "$jobs" --target serve_fuzz
   ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'

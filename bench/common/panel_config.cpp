@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
 
+#include "bench/common/bmp.h"
 #include "bench/common/catalogue.h"
 #include "resources/bitmaps.h"
 
@@ -37,10 +39,36 @@ std::string_view without_comment(std::string_view line) {
     return cut == std::string_view::npos ? line : line.substr(0, cut);
 }
 
+bool all_digits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // "Window00", "window1": a window section's name.
 bool window_section(std::string_view name) {
-    if (name.size() <= 6 || !same_name(name.substr(0, 6), "window")) return false;
-    return std::all_of(name.begin() + 6, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return name.size() > 6 && same_name(name.substr(0, 6), "window") && all_digits(name.substr(6));
+}
+
+// The value of a run of digits, or -1 when it passes `most`.
+long digits_value(std::string_view digits, long most) {
+    long value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > most) return -1;
+    }
+    return value;
+}
+
+// The highest gaugeNN number the reader counts; a key past it counts as it.
+constexpr long MAX_GAUGE_NUMBER = 999999;
+
+// "file", "FILE_1024": a key naming the window's background picture. The
+// answer ranks them: a file_NNNN= made for a larger screen ranks higher,
+// and file= lowest; -1 for other keys.
+long background_rank(std::string_view key) {
+    if (same_name(key, "file")) return 0;
+    if (key.size() <= 5 || !same_name(key.substr(0, 5), "file_") || !all_digits(key.substr(5))) return -1;
+    const long size = digits_value(key.substr(5), 1000000);
+    return size < 0 ? 1000001 : size + 1;
 }
 
 // "gauge00", "Gauge7": a gauge line's key.
@@ -68,7 +96,7 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 class Reader {
 public:
-    explicit Reader(const std::string& file) : file_(file) { config_.source = file; }
+    Reader(const std::string& file, int window) : file_(file), wanted_(window) { config_.source = file; }
 
     PanelConfig read(std::string_view text) {
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -78,7 +106,14 @@ public:
             line(text.substr(start, end - start));
             start = end + 1;
         }
-        if (!window_line_) fail("no window section ([Window00] or the like) in the file");
+        for (PanelWindow& w : config_.windows)
+            if (auto title = titles_.find(w.number); w.number >= 0 && title != titles_.end()) w.title = title->second;
+        if (!window_line_ && config_.windows.empty()) fail("no window section ([Window00] or the like) in the file");
+        if (!window_line_) {
+            char name[16];
+            std::snprintf(name, sizeof name, "Window%02d", wanted_);
+            throw PanelConfigError(file_ + ": there is no [" + name + "] (its windows: " + window_list(config_) + ")");
+        }
         if (!config_.width) {
             line_ = window_line_;
             fail("the window section [" + config_.section + "] has no size_mm=W,H");
@@ -87,7 +122,7 @@ public:
     }
 
 private:
-    enum class Where { Nowhere, Window, Elsewhere };
+    enum class Where { Nowhere, Window, Titles, Elsewhere };
 
     [[noreturn]] void fail(const std::string& what) const {
         throw PanelConfigError(file_ + ":" + std::to_string(line_) + ": " + what);
@@ -101,12 +136,18 @@ private:
             if (text.back() != ']') fail("a section name must end with ']': \"" + std::string(text) + "\"");
             std::string_view name = trim(text.substr(1, text.size() - 2));
             if (name.empty()) fail("a section with no name");
-            if (window_section(name) && !window_line_) {
-                where_ = Where::Window;
-                window_line_ = line_;
-                config_.section = name;
-            } else {
-                where_ = Where::Elsewhere;
+            where_ = Where::Elsewhere;
+            if (window_section(name)) {
+                const int number = int(digits_value(name.substr(6), PANEL_MAX_WINDOW));
+                config_.windows.push_back({std::string(name), number, "", line_});
+                if (!window_line_ && (wanted_ == FIRST_WINDOW || number == wanted_)) {
+                    where_ = Where::Window;
+                    window_line_ = line_;
+                    config_.section = name;
+                    config_.section_line = config_.section_last_line = line_;
+                }
+            } else if (same_name(name, "window titles")) {
+                where_ = Where::Titles;
             }
             return;
         }
@@ -118,11 +159,24 @@ private:
         if (key.empty()) fail("a line with no key before '='");
         if (where_ == Where::Nowhere)
             fail("\"" + std::string(key) + "\" stands outside any section; put it under [Window00] or the like");
+        if (where_ == Where::Titles && window_section(key)) {
+            titles_.emplace(int(digits_value(key.substr(6), PANEL_MAX_WINDOW)), std::string(value));
+            return;
+        }
         if (where_ != Where::Window) return;
+        config_.section_last_line = line_;
         if (same_name(key, "size_mm")) {
             size(value);
         } else if (gauge_key(key)) {
             gauge(key, value);
+            config_.last_gauge_line = line_;
+            const long number = digits_value(key.substr(5), MAX_GAUGE_NUMBER);
+            config_.next_gauge_number =
+                std::max(config_.next_gauge_number, number < 0 ? MAX_GAUGE_NUMBER + 1 : number + 1);
+        } else if (long rank = background_rank(key); rank >= 0 && !value.empty() && rank > background_rank_) {
+            background_rank_ = rank;
+            config_.background = value;
+            config_.background_line = line_;
         }
     }
 
@@ -164,6 +218,7 @@ private:
             fail(std::string(key) + " names no gauge: \"" + std::string(named) + "\" has no '!'" + shape);
         PanelPlacement p;
         p.line = line_;
+        p.key = key;
         p.file = trim(named.substr(0, bang));
         p.gauge = trim(named.substr(bang + 1));
         if (p.file.empty()) fail(std::string(key) + " names no gauge file before '!'" + shape);
@@ -190,7 +245,10 @@ private:
     }
 
     std::string file_;
+    int wanted_;
     PanelConfig config_;
+    std::map<int, std::string> titles_;
+    long background_rank_ = -1;
     int line_ = 0;
     Where where_ = Where::Nowhere;
     int window_line_ = 0;
@@ -198,15 +256,65 @@ private:
     std::map<std::string, int> copies_;
 };
 
+// The file's text, read by the reader.
+PanelConfig read_text(const std::string& path, int window);
+
 }  // namespace
 
 bool PanelPlacement::ours() const { return same_name(file, MODULE_FILE_NAME) && our_gauge(gauge).has_value(); }
 
-PanelConfig parse_panel_config(std::string_view text, const std::string& file_name) {
-    return Reader(file_name).read(text);
+PanelConfig parse_panel_config(std::string_view text, const std::string& file_name, int window) {
+    return Reader(file_name, window).read(text);
 }
 
-PanelConfig read_panel_config(const std::string& path) {
+std::string window_list(const PanelConfig& config) {
+    std::string list;
+    for (const PanelWindow& w : config.windows) {
+        if (!list.empty()) list += ", ";
+        list += w.section;
+        if (!w.title.empty()) list += " \"" + w.title + "\"";
+    }
+    return list.empty() ? "none" : list;
+}
+
+std::string picture_path(const std::string& folder, const std::string& name) {
+    namespace fs = std::filesystem;
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    // Windows names files and folders in any case: each part of the name
+    // not there as written is looked for, whatever its case, in its folder.
+    fs::path found = folder.empty() ? "." : folder;
+    for (const fs::path& part : fs::path(relative)) {
+        std::error_code error;
+        fs::path next = found / part;
+        if (!fs::exists(next, error))
+            for (fs::directory_iterator it(found, error), end; !error && it != end; it.increment(error))
+                if (same_name(it->path().filename().string(), part.string())) {
+                    next = it->path();
+                    break;
+                }
+        found = next;
+    }
+    return found.string();
+}
+
+PanelConfig read_panel_config(const std::string& path, int window) {
+    PanelConfig config = read_text(path, window);
+    if (config.background.empty()) return config;
+    try {
+        config.background_picture = std::make_shared<const BmpImage>(
+            read_bmp(picture_path(std::filesystem::path(path).parent_path().string(), config.background)));
+    } catch (const BmpError& e) {
+        config.background_problem = "the background of [" + config.section + "] (" + path + ":" +
+                                    std::to_string(config.background_line) + "): " + e.what() +
+                                    "; the window is drawn plain";
+    }
+    return config;
+}
+
+namespace {
+
+PanelConfig read_text(const std::string& path, int window) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         throw PanelConfigError(path + ": cannot open the panel configuration: it is a folder");
@@ -215,8 +323,10 @@ PanelConfig read_panel_config(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw PanelConfigError(path + ": cannot read the panel configuration");
-    return parse_panel_config(text.str(), path);
+    return parse_panel_config(text.str(), path, window);
 }
+
+}  // namespace
 
 int height_keeping_aspect(int width, int face_width, int face_height) {
     if (face_width <= 0) return width;

@@ -1,7 +1,9 @@
 // Panel configurations: the text file in which an aircraft's panel places
-// gauges in windows. The bench lays out the first window section:
+// gauges in windows. The bench lists every window section and lays out the
+// one chosen ([WindowNN] by its number), by default the first:
 //
 //   [Window00]
+//   file=panel_background.bmp                 // drawn beneath, stretched to size_mm
 //   size_mm=1024,768                          // the window's size in its own units
 //   gauge00=vmq_Tavok22ap!autopilot, 10, 300, 500     ; X, Y, W[, H] in those units
 //   gauge01=other_file!clock, 600, 20, 120            ; another file's gauge: a labelled box
@@ -13,12 +15,15 @@
 // file and line.
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace bench {
+
+struct BmpImage;
 
 // A panel configuration the reader refuses: what() is "FILE:LINE: what is wrong".
 struct PanelConfigError : std::runtime_error {
@@ -38,6 +43,7 @@ struct PanelPlacement {
     int width = 0;      // width in the window's units; the gauge is scaled to it
     int height = 0;     // 0 when the line gives none: the gauge keeps its own aspect
     int line = 0;       // line number in the file
+    std::string key;    // the key as written, e.g. "gauge03"
     // The name the bench knows this gauge by (scripts click it by this name):
     // the gauge name, with "-2", "-3"... for further copies of the same gauge;
     // empty for another file's gauge.
@@ -46,17 +52,63 @@ struct PanelPlacement {
     bool ours() const;
 };
 
+// A window section of the file: [Window00], [window1]... Sections of other
+// names ([Vcockpit01], [Views]...) are not windows.
+struct PanelWindow {
+    std::string section;  // as written, e.g. "Window01"
+    int number = -1;      // the value of its digits (-1 when they pass PANEL_MAX_WINDOW)
+    std::string title;    // its WindowNN= line in [Window Titles], or ""
+    int line = 0;         // the line of its [WindowNN]
+};
+
+// The highest window number the reader chooses by.
+inline constexpr int PANEL_MAX_WINDOW = 9999;
+// The window a reader lays out when none is chosen: the first in the file.
+inline constexpr int FIRST_WINDOW = -1;
+
 struct PanelConfig {
     std::string source;         // file name, or "(all five gauges)" for the default
     std::string section;        // e.g. "Window00"
     int width = 0, height = 0;  // size_mm
     std::vector<PanelPlacement> gauges;  // in file order
+    std::vector<PanelWindow> windows;    // every window section, in file order
+
+    // The background picture the section names (its file= or file_NNNN=), as
+    // written, or "" when it names none; and its line.
+    std::string background;
+    int background_line = 0;
+    // Set by read_panel_config: the picture, or why it could not be read
+    // (one line; the window is then drawn plain).
+    std::shared_ptr<const BmpImage> background_picture;
+    std::string background_problem;
+
+    // Where the section lies in the file, for writing a gauge line into it:
+    // its [WindowNN] line, its last line holding a key (the [WindowNN] line
+    // when it has none), its last gaugeNN line (0 when it has none), and one
+    // past the highest NN of its gaugeNN keys.
+    int section_line = 0;
+    int section_last_line = 0;
+    int last_gauge_line = 0;
+    long next_gauge_number = 0;
 };
 
-// Reads a panel configuration's text; `file_name` is used in messages. Throws PanelConfigError.
-PanelConfig parse_panel_config(std::string_view text, const std::string& file_name);
-// Reads a panel configuration file. Throws PanelConfigError (cannot open: "PATH: cannot open ...").
-PanelConfig read_panel_config(const std::string& path);
+// Reads a panel configuration's text; `file_name` is used in messages.
+// `window` chooses the section [WindowNN] of that number (FIRST_WINDOW: the
+// first window section). Only the chosen section's keys are checked; every
+// line must still be a section, a KEY=VALUE, a comment or blank. Throws
+// PanelConfigError: "FILE:LINE: ..." for a malformed line, "FILE: there is
+// no [WindowNN] ..." (naming the windows there are) for a missing window.
+PanelConfig parse_panel_config(std::string_view text, const std::string& file_name, int window = FIRST_WINDOW);
+// Reads a panel configuration file, and the window's background picture
+// from the file's folder. Throws PanelConfigError (cannot open: "PATH:
+// cannot open ..."); a picture that cannot be read is not an error, see
+// background_problem.
+PanelConfig read_panel_config(const std::string& path, int window = FIRST_WINDOW);
+// The picture's path: `name` as a panel configuration writes it (Windows
+// separators, any case) found in `folder`.
+std::string picture_path(const std::string& folder, const std::string& name);
+// "Window00 \"Main panel\", Window01": the windows of a configuration, for messages.
+std::string window_list(const PanelConfig& config);
 // All five gauges side by side, each at its face's own size, in a window that holds them.
 PanelConfig default_panel();
 

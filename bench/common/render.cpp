@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "bench/common/bmp.h"
 #include "bench/common/script.h"
 
 namespace bench {
@@ -215,6 +216,14 @@ Image render_window(const PanelConfig& config, const std::vector<const panelhost
     const double unit = std::min(double(scale), double(WINDOW_MAX_PIXELS) / longest);
     auto px = [unit](int units) { return int(std::lround(units * unit)); };
     Image window(std::max(1, px(config.width)), std::max(1, px(config.height)), PANEL_COLOUR);
+    // The background picture is stretched to the whole window, whatever its own size.
+    if (const BmpImage* picture = config.background_picture.get()) {
+        Image background;
+        background.width = picture->width;
+        background.height = picture->height;
+        background.rgb = picture->rgb;
+        window.paste(resized(background, window.width, window.height), 0, 0);
+    }
     for (size_t i = 0; i < gauges.size(); ++i) {
         const PanelPlacement& p = config.gauges[i];
         const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));

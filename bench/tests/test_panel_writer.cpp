@@ -1,0 +1,227 @@
+// Writing a gauge into a panel configuration as designers write them: one
+// line changes or one is added, in the right section, and every other byte
+// (comments, spacing, CRLF, a byte-order mark, other sections, a virtual
+// cockpit) comes back as it was; a file the reader refuses is refused.
+#include <doctest/doctest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/common/bmp.h"
+#include "bench/common/panel_config.h"
+#include "bench/common/panel_writer.h"
+
+using bench::GaugePlace;
+using bench::PanelConfig;
+using bench::parse_panel_config;
+using bench::place_gauge;
+
+namespace {
+
+const std::string DESIGNED =
+    "\xEF\xBB\xBF// Twin panel\r\n"
+    "[Window Titles]\r\n"
+    "Window00=Main Panel\r\n"
+    "Window01=Radio Stack\r\n"
+    "\r\n"
+    "[Window00]\r\n"
+    "file=panel_day.bmp\r\n"
+    "file_1024 = panel_1024.bmp ; the larger picture\r\n"
+    "size_mm=1024,768\r\n"
+    "gauge00=Other_Clock!Clock,  600,20,120   // a clock of another maker\r\n"
+    "\tGauge01 =\tvmq_tavok22ap ! AutoPilot ,10 , 300, 500  ; ours\r\n"
+    "\r\n"
+    "[Window01]\r\n"
+    "size_mm=300,200\r\n"
+    "gauge00=vmq_Tavok22ap!annunciator,0,0,300\r\n"
+    "\r\n"
+    "// the virtual cockpit\r\n"
+    "[Vcockpit01]\r\n"
+    "file=vc.bmp\r\n"
+    "gauge00=vmq_Tavok22ap!vcaltpreselector, 0, 0, 300\r\n";
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// The lines of `after` that differ from `before`'s, for files of the same length.
+std::vector<size_t> changed(const std::string& before, const std::string& after) {
+    const std::vector<std::string> a = lines(before), b = lines(after);
+    std::vector<size_t> out;
+    REQUIRE(a.size() == b.size());
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) out.push_back(i + 1);
+    return out;
+}
+
+}  // namespace
+
+TEST_CASE("every window is listed with its title, and the chosen one is laid out on its background") {
+    PanelConfig first = parse_panel_config(DESIGNED, "panel.cfg");
+    CHECK(first.section == "Window00");
+    REQUIRE(first.windows.size() == 2);  // [Vcockpit01] is not a window
+    CHECK(first.windows[0].title == "Main Panel");
+    CHECK(first.windows[1].title == "Radio Stack");
+    CHECK(first.windows[1].number == 1);
+    CHECK(first.windows[1].line == 13);
+    // file_1024= is made for a larger screen than file=, so it is the one drawn.
+    CHECK(first.background == "panel_1024.bmp");
+    CHECK(first.background_line == 8);
+
+    PanelConfig second = parse_panel_config(DESIGNED, "panel.cfg", 1);
+    CHECK(second.section == "Window01");
+    CHECK(second.width == 300);
+    CHECK(second.background.empty());
+    REQUIRE(second.gauges.size() == 1);
+    CHECK(second.gauges[0].gauge == "annunciator");
+
+    CHECK_THROWS_WITH(parse_panel_config(DESIGNED, "panel.cfg", 2),
+                      "panel.cfg: there is no [Window02] (its windows: Window00 \"Main Panel\", Window01 \"Radio Stack\")");
+    // Only the chosen window's keys are checked: a broken line elsewhere does not stop another window.
+    const std::string broken_elsewhere = "[Window00]\nsize_mm=10,10\ngauge00=nonsense\n[Window01]\nsize_mm=5,5\n";
+    CHECK(parse_panel_config(broken_elsewhere, "p.cfg", 1).width == 5);
+    CHECK_THROWS_WITH(parse_panel_config(broken_elsewhere, "p.cfg", 0), doctest::Contains("p.cfg:3: gauge00 names no gauge"));
+}
+
+TEST_CASE("moving a gauge changes exactly its line, keeping its key, its naming and its comment") {
+    bench::PlacedText placed = place_gauge(DESIGNED, "panel.cfg", 0, {"autopilot", 40, 310, 480, 120});
+    CHECK_FALSE(placed.added);
+    CHECK(placed.line == 11);
+    CHECK(placed.entry == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot, 40, 310, 480, 120  ; ours");
+    CHECK(changed(DESIGNED, placed.text) == std::vector<size_t>{11});
+    CHECK(placed.text.substr(0, 3) == "\xEF\xBB\xBF");
+    PanelConfig read = parse_panel_config(placed.text, "panel.cfg");
+    CHECK(read.gauges[1].x == 40);
+    CHECK(read.gauges[1].height == 120);
+
+    // Placed where it already is, in the separators it is written with, the file comes back identical.
+    const std::string plain = "[Window00]\nsize_mm=10,10\ngauge00=vmq_Tavok22ap!annunciator, 1, 2, 3 // here\n";
+    CHECK(place_gauge(plain, "p.cfg", 0, {"annunciator", 1, 2, 3}).text == plain);
+    // Only the first line naming the gauge moves.
+    const std::string twice = plain + "gauge01=vmq_Tavok22ap!annunciator, 1, 2, 3\n";
+    CHECK(place_gauge(twice, "p.cfg", 0, {"ANNUNCIATOR", 5, 6, 7}).text ==
+          "[Window00]\nsize_mm=10,10\ngauge00=vmq_Tavok22ap!annunciator, 5, 6, 7 // here\n"
+          "gauge01=vmq_Tavok22ap!annunciator, 1, 2, 3\n");
+}
+
+TEST_CASE("adding a gauge adds one line in its window, after its last gauge, with the file's line end") {
+    bench::PlacedText placed = place_gauge(DESIGNED, "panel.cfg", 1, {"altpreselector", 0, 60, 300});
+    CHECK(placed.added);
+    CHECK(placed.entry == "gauge01=vmq_Tavok22ap!altpreselector, 0, 60, 300");
+    CHECK(placed.line == 16);
+    std::string expected = DESIGNED;
+    const std::string anchor = "gauge00=vmq_Tavok22ap!annunciator,0,0,300\r\n";
+    expected.insert(expected.find(anchor) + anchor.size(), placed.entry + "\r\n");
+    CHECK(placed.text == expected);
+    CHECK(parse_panel_config(placed.text, "panel.cfg", 1).gauges.size() == 2);
+
+    // The next free number follows the highest, whatever the gaps; a section
+    // without gauges takes it after its last key; a file without a final line
+    // end keeps ending so.
+    CHECK(place_gauge("[Window00]\nsize_mm=9,9\ngauge3=a!b,0,0,1\ngauge10=a!c,0,0,1\n", "p.cfg", 0,
+                      {"autopilot", 1, 1, 1})
+              .entry.substr(0, 8) == "gauge11=");
+    CHECK(place_gauge("[Window00]\nsize_mm=9,9\n\n// next\n[Window01]\nsize_mm=1,1\n", "p.cfg", 0, {"autopilot", 1, 2, 3})
+              .text == "[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot, 1, 2, 3\n\n// next\n[Window01]\nsize_mm=1,1\n");
+    CHECK(place_gauge("[Window00]\r\nsize_mm=9,9", "p.cfg", 0, {"autopilot", 1, 2, 3}).text ==
+          "[Window00]\r\nsize_mm=9,9\r\ngauge00=vmq_Tavok22ap!autopilot, 1, 2, 3");
+}
+
+TEST_CASE("what the reader refuses, the writer refuses, and an unknown gauge or a bad place too") {
+    CHECK_THROWS_WITH(place_gauge("[Window00]\nsize_mm=9,9\ngauge00=x autopilot,0,0,1\n", "p.cfg", 0, {"autopilot", 1, 1, 1}),
+                      doctest::Contains("p.cfg:3: gauge00 names no gauge"));
+    CHECK_THROWS_WITH(place_gauge(DESIGNED, "p.cfg", 7, {"autopilot", 1, 1, 1}), doctest::Contains("no [Window07]"));
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"clock", 1, 1, 1}), std::invalid_argument);
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", -1, 1, 1}), std::invalid_argument);
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, 0}), std::invalid_argument);
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, 1, 16385}), std::invalid_argument);
+}
+
+TEST_CASE("a file is written whole: the new bytes, or on failure the old file untouched") {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("panel-writer-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const std::string path = (folder / "panel.cfg").string();
+    bench::write_file_whole(path, DESIGNED);
+    bench::write_file_whole(path, "new");
+    std::ifstream in(path, std::ios::binary);
+    CHECK(std::string(std::istreambuf_iterator<char>(in), {}) == "new");
+    CHECK_THROWS(bench::write_file_whole((folder / "no" / "such" / "panel.cfg").string(), "x"));
+    CHECK(std::distance(fs::directory_iterator(folder), fs::directory_iterator()) == 1);  // no partial file left
+    fs::remove_all(folder);
+}
+
+TEST_CASE("background pictures: 8 and 24 bits read back, hostile headers refused") {
+    bench::BmpImage image{3, 2, {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9, 200, 100, 50, 0, 0, 0}};
+    for (int bits : {8, 24}) {
+        CAPTURE(bits);
+        const std::string file = bench::encode_bmp(image, bits);
+        bench::BmpImage back = bench::parse_bmp(reinterpret_cast<const uint8_t*>(file.data()), file.size(), "x.bmp");
+        CHECK(back.width == 3);
+        CHECK(back.height == 2);
+        CHECK(back.rgb == image.rgb);
+    }
+    std::string good = bench::encode_bmp(image, 24);
+    auto refusal = [](std::string bytes) {
+        try {
+            bench::parse_bmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), "x.bmp");
+        } catch (const bench::BmpError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    auto with = [&](size_t at, uint32_t value, int width = 4) {
+        std::string bytes = good;
+        for (int i = 0; i < width; ++i) bytes[at + i] = char(value >> (8 * i) & 0xFF);
+        return bytes;
+    };
+    CHECK(refusal(good.substr(0, good.size() - 1)).find("x.bmp: the BMP file is truncated") == 0);
+    CHECK(refusal("GIF89a" + good).find("not a BMP file") != std::string::npos);
+    CHECK(refusal(with(18, 0x7FFFFFFF)).find("size") != std::string::npos);             // width
+    CHECK(refusal(with(22, 0x80000000)).find("size") != std::string::npos);             // most negative height
+    CHECK(refusal(with(28, 32, 2)).find("only 8 and 24") != std::string::npos);         // 32 bits
+    CHECK(refusal(with(30, 1)).find("compressed") != std::string::npos);
+    CHECK(refusal(with(10, 0xFFFFFFF0)).find("past the end") != std::string::npos);     // pixel offset
+    CHECK(refusal(with(14, 12)).find("unsupported BMP header") != std::string::npos);
+    // A top-down picture reads the same as a bottom-up one.
+    std::string top_down = with(22, uint32_t(-2));
+    const size_t stride = 12, rows_at = good.size() - 2 * stride;
+    top_down.replace(rows_at, stride * 2, good.substr(rows_at + stride, stride) + good.substr(rows_at, stride));
+    CHECK(bench::parse_bmp(reinterpret_cast<const uint8_t*>(top_down.data()), top_down.size(), "x").rgb == image.rgb);
+    // An 8-bit pixel beyond its palette.
+    std::string paletted = bench::encode_bmp(image, 8);
+    paletted[paletted.size() - 4] = char(200);
+    CHECK(refusal(paletted).find("beyond its palette") != std::string::npos);
+}
+
+TEST_CASE("a window's picture is found beside its configuration, in any case; a missing one is named") {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("panel-picture-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "Art");
+    const std::string cfg = (folder / "panel.cfg").string();
+    bench::write_file_whole(cfg, "[Window00]\nfile=art\\day.bmp\nsize_mm=4,2\n[Window01]\nfile=night.bmp\nsize_mm=4,2\n");
+    bench::BmpImage picture{2, 1, {1, 2, 3, 4, 5, 6}};
+    bench::write_file_whole((folder / "Art" / "DAY.BMP").string(), bench::encode_bmp(picture, 24));
+
+    PanelConfig day = bench::read_panel_config(cfg, 0);
+    REQUIRE(day.background_picture);
+    CHECK(day.background_picture->rgb == picture.rgb);
+    CHECK(day.background_problem.empty());
+
+    PanelConfig night = bench::read_panel_config(cfg, 1);
+    CHECK_FALSE(night.background_picture);
+    CHECK(night.background_problem.find("the background of [Window01] (" + cfg + ":5): ") == 0);
+    CHECK(night.background_problem.find("night.bmp: cannot open the picture; the window is drawn plain") !=
+          std::string::npos);
+    CHECK(night.background_problem.find('\n') == std::string::npos);
+    fs::remove_all(folder);
+}
