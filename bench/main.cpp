@@ -93,7 +93,6 @@ std::string default_module() {
 
 struct Arguments {
     std::vector<std::string> positional;
-    std::string panel_file;
     bench::RunOptions run;
     std::string out;
     std::vector<std::string> sets;
