@@ -226,7 +226,9 @@ std::string join(const std::vector<std::string>& names) {
 
 std::string token_list() {
     std::vector<std::string> names;
-    for (const NamedToken& t : tokens()) names.push_back(std::string(t.name) + " (" + std::to_string(t.token) + ")");
+    for (const NamedToken& t : tokens())
+        names.push_back(std::string(t.name) + " (" + std::to_string(t.token) + (*t.unit ? std::string(", ") + t.unit : "") +
+                        ")");
     return join(names);
 }
 
