@@ -8,6 +8,7 @@
 //   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
 //   panelbench gauges [--module PATH]   the module's gauge names, one a line
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -48,7 +49,8 @@ void usage(std::ostream& out) {
            "      expectation fails, 2 on bad input (every script is read before any runs)\n"
            "  panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]...\n"
            "                   [module options]\n"
-           "      draw one gauge, or all five side by side, after one panel cycle\n"
+           "      draw one gauge, or all five side by side, after one panel cycle, with the tokens\n"
+           "      exactly as set (by name in ft, ft/min or inHg; by number in the module's units)\n"
            "  --panel PANEL_CFG [--window N]: the window section [WindowNN] (default: the first) of a panel\n"
            "      configuration; its gauges of this module are placed (by their gauge names, a\n"
            "      second copy as NAME-2) before the script runs, a script's own `place GAUGE` of one\n"
@@ -232,24 +234,26 @@ int command_render(const std::vector<std::string>& args) {
         throw bench::BenchError("unknown gauge \"" + what + "\" (gauges: " + bench::join(bench::gauge_names()) +
                                 ", or panel)");
     }
+    // Each --set becomes a script's `set` under the name as given, so a
+    // token named by name takes the unit a person reads (ft, ft/min, inHg).
     for (const std::string& set : a.sets) {
         size_t equals = set.find('=');
-        std::optional<uint32_t> token = bench::find_token(set.substr(0, equals));
+        const std::string name = set.substr(0, equals);
+        std::optional<uint32_t> token = bench::find_token(name);
         char* end = nullptr;
         std::string value = equals == std::string::npos ? "" : set.substr(equals + 1);
-        double number = std::strtod(value.c_str(), &end);
-        if (!token || value.empty() || *end)
+        std::strtod(value.c_str(), &end);
+        if (!token || value.empty() || *end || std::isspace(static_cast<unsigned char>(value[0])))
             throw bench::BenchError("--set takes TOKEN=VALUE with a token the module reads (" + bench::token_list() +
                                     ")");
-        char line[64];
-        std::snprintf(line, sizeof line, "set %u %.17g\n", *token, number);
-        text << line;
+        text << "set " << name << " " << value << "\n";
     }
     const std::string folder = panelhost::folder_of(a.out);
     std::string file = a.out.substr(a.out.find_last_of('/') == std::string::npos ? 0 : a.out.find_last_of('/') + 1);
     text << "cycles 1\nsnapshot \"" << file << "\" " << what << "\n";
     bench::Script script = bench::parse_script(text.str(), "render", a.run.panel ? &*a.run.panel : nullptr);
     a.run.out_dir = folder;
+    a.run.fly = false;  // the picture shows the tokens as set, not where a flight took them
     std::ostringstream timeline;
     int result = bench::run_script(script, a.run, timeline, std::cerr);
     if (result == 0) std::cout << "wrote " << a.out << "\n";

@@ -12,19 +12,21 @@ namespace bench {
 
 const std::vector<NamedToken>& tokens() {
     static const std::vector<NamedToken> list = {
-        {"vertical_speed", TOKEN_VERTICAL_SPEED, "aircraft vertical speed, 1/256 m/s"},
-        {"altitude", TOKEN_ALTITUDE, "aircraft altitude, ft"},
-        {"baro", TOKEN_BARO, "altimeter pressure setting"},
+        {"vertical_speed", TOKEN_VERTICAL_SPEED,
+         "aircraft vertical speed, ft/min (named by number, 65, in the module's 1/256 m/s: ft/min x 1.30048)",
+         "ft/min", MODULE_VS_UNITS_PER_FPM},
+        {"altitude", TOKEN_ALTITUDE, "aircraft altitude, ft", "ft"},
+        {"baro", TOKEN_BARO, "altimeter pressure setting, inHg", "inHg"},
         {"ap_master", TOKEN_AP_MASTER, "autopilot engaged, 1 = engaged"},
         {"ap_nav", TOKEN_AP_NAV, "NAV mode active"},
         {"ap_hdg", TOKEN_AP_HDG, "HDG mode active"},
         {"ap_alt", TOKEN_AP_ALT, "altitude hold active"},
-        {"ap_alt_ref", TOKEN_AP_ALT_REF, "altitude reference, ft"},
+        {"ap_alt_ref", TOKEN_AP_ALT_REF, "altitude reference, ft", "ft"},
         {"ap_gs", TOKEN_AP_GS, "glide-slope mode active"},
         {"ap_apr", TOKEN_AP_APR, "approach mode active"},
         {"ap_rev", TOKEN_AP_REV, "back-course mode active"},
         {"ap_vs", TOKEN_AP_VS, "vertical-speed mode active"},
-        {"ap_vs_ref", TOKEN_AP_VS_REF, "vertical-speed reference, ft/min"},
+        {"ap_vs_ref", TOKEN_AP_VS_REF, "vertical-speed reference, ft/min", "ft/min"},
         {"ap_fd", TOKEN_AP_FD, "flight director active"},
         {"ap_gpss", TOKEN_AP_GPSS, "GPS steering active"},
     };
@@ -169,6 +171,22 @@ std::optional<uint32_t> find_token(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<TokenRef> find_token_ref(std::string_view text) {
+    std::optional<uint32_t> number = parse_number(text);
+    for (const NamedToken& t : tokens()) {
+        if (number ? t.token != *number : !same_name(text, t.name)) continue;
+        if (number) return TokenRef{.token = t.token, .name = t.name, .by_number = true};
+        return TokenRef{.token = t.token, .name = t.name, .unit = t.unit, .per_unit = t.per_unit};
+    }
+    return std::nullopt;
+}
+
+const NamedToken* named_token(uint32_t token) {
+    for (const NamedToken& t : tokens())
+        if (t.token == token) return &t;
+    return nullptr;
+}
+
 std::optional<uint32_t> find_event(std::string_view text) {
     std::optional<uint32_t> number = parse_number(text);
     for (const NamedEvent& e : events())
@@ -208,7 +226,9 @@ std::string join(const std::vector<std::string>& names) {
 
 std::string token_list() {
     std::vector<std::string> names;
-    for (const NamedToken& t : tokens()) names.push_back(std::string(t.name) + " (" + std::to_string(t.token) + ")");
+    for (const NamedToken& t : tokens())
+        names.push_back(std::string(t.name) + " (" + std::to_string(t.token) + (*t.unit ? std::string(", ") + t.unit : "") +
+                        ")");
     return join(names);
 }
 

@@ -19,6 +19,21 @@ struct NamedToken {
     const char* name;
     uint32_t token;
     const char* meaning;
+    // What a person reads and writes it in, and how many of the module's
+    // units make one of those: a token named by its name takes and shows
+    // values in that unit, a token named by its number in the module's own.
+    const char* unit = "";
+    double per_unit = 1.0;
+};
+
+// A token as a person named it: by name (values in its person's unit) or by
+// number (values in the module's unit, per_unit 1).
+struct TokenRef {
+    uint32_t token = 0;
+    std::string name;     // the catalogue's name, also when named by number
+    std::string unit;     // "" when named by number, or for a token without one
+    double per_unit = 1.0;
+    bool by_number = false;
 };
 
 struct NamedEvent {
@@ -62,6 +77,10 @@ const std::vector<std::string>& gauge_names();
 
 // Token by name or number; nullopt when the module reads no such token.
 std::optional<uint32_t> find_token(std::string_view text);
+// The same, with the unit its values are written in.
+std::optional<TokenRef> find_token_ref(std::string_view text);
+// The catalogue's entry of a token number; null for a token the module does not read.
+const NamedToken* named_token(uint32_t token);
 // Key event by name (evt_...) or number; nullopt when the module sends no such event.
 std::optional<uint32_t> find_event(std::string_view text);
 // "evt_alt_ref_set", or "" for an event the module does not send.

@@ -38,6 +38,7 @@ public:
         size_t index = SIZE_MAX;  // no command yet: a failure to load names no line
         try {
             sim_ = std::make_unique<Simulation>(options_, [this](const std::string& line) { out_ << line << "\n"; });
+            sim_->flying = options_.fly;
             out_ << "panelbench: " << script_.file << " with " << options_.module_path << "\n";
             if (options_.panel) place_panel(*options_.panel);
             if (std::string trap = trap_calls(); !trap.empty()) throw BenchError(trap);
@@ -236,12 +237,17 @@ private:
                 throw Failed{"expected no " + (c.event ? describe_event(c.event) : "key event") + "; " + window_text()};
     }
 
+    // Compared in the module's unit; told in the unit the line was written in.
     void expect_token(const Command& c) {
         double value = sim_->host().token(c.token);
         bool same = std::isnan(c.value) ? std::isnan(value) : std::fabs(value - c.value) <= c.tolerance;
-        if (!same)
-            throw Failed{"token " + std::to_string(c.token) + " is " + format_number(value) + ", not " +
-                         format_number(c.value) + (c.tolerance > 0 ? " within " + format_number(c.tolerance) : "")};
+        if (same) return;
+        const std::string unit = c.unit.empty() ? "" : " " + c.unit;
+        auto written = [&](double v) { return format_number(v / c.per_unit); };
+        const NamedToken* named = named_token(c.token);
+        throw Failed{"token " + std::to_string(c.token) + (named ? " (" + std::string(named->name) + ")" : "") +
+                     " is " + written(value) + unit + ", not " + written(c.value) + unit +
+                     (c.tolerance > 0 ? " within " + written(c.tolerance) : "")};
     }
 
     void snapshot(const Command& c) {

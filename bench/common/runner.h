@@ -20,6 +20,9 @@ struct RunOptions : ModuleOptions {
     // script's first line, and `snapshot FILE panel` draws its window as laid
     // out. Parse the script with the same configuration.
     std::optional<PanelConfig> panel;
+    // False: the aircraft does not move, so the panel shows the tokens
+    // exactly as set (render draws a picture, it flies nothing).
+    bool fly = true;
 };
 
 enum RunResult {

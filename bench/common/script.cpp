@@ -103,8 +103,8 @@ public:
             placed_line_[c.gauge] = line;
         } else if (verb == "set") {
             c.op = Op::Set;
-            c.token = token(1);
-            c.value = number(2, "a token value");
+            token(c, 1);
+            c.value = number(2, "a token value") * c.per_unit;
             end(3);
         } else if (verb == "click") {
             c.op = Op::Click;
@@ -209,11 +209,13 @@ private:
         return value;
     }
 
-    uint32_t token(size_t i) const {
+    void token(Command& c, size_t i) const {
         const std::string& text = word(i, "a token name or number");
-        std::optional<uint32_t> t = find_token(text);
+        std::optional<TokenRef> t = find_token_ref(text);
         if (!t) fail("unknown token \"" + text + "\" (the module reads: " + token_list() + ")");
-        return *t;
+        c.token = t->token;
+        c.per_unit = t->per_unit;
+        c.unit = t->unit;
     }
 
     uint32_t event(size_t i) const {
@@ -306,12 +308,13 @@ private:
             end(3);
         } else if (what == "token") {
             c.op = Op::ExpectToken;
-            c.token = token(2);
-            c.value = number(3, "a token value");
+            token(c, 2);
+            c.value = number(3, "a token value") * c.per_unit;
             if (w.size() > 4) {
                 if (w[4].text != "within") fail("expected `within TOLERANCE`, found \"" + w[4].text + "\"");
                 c.tolerance = number(5, "a tolerance");
                 if (!(c.tolerance >= 0)) fail("the tolerance must be 0 or more");
+                c.tolerance *= c.per_unit;
                 end(6);
             }
         } else {

@@ -1,7 +1,8 @@
 // Scenario scripts: plain text, one command a line, '#' starts a comment.
 //
 //   place GAUGE [as NAME]            put a gauge on the panel (service 2)
-//   set TOKEN VALUE                  set a token value (name or number)
+//   set TOKEN VALUE                  set a token value: by name in ft, ft/min or inHg,
+//                                    by number in the module's own unit
 //   click GAUGE CONTROL|X,Y [xN]     left click at a named control or a face point
 //   cycles N                         run N panel cycles (1/18 s each)
 //   fly SECONDS                      run the panel and the aircraft for that long
@@ -70,8 +71,10 @@ struct Command {
     int repeat = 1;    // click xN
 
     uint32_t token = 0;    // set, expect token
-    double value = 0;      // set, expect token
-    double tolerance = 0;  // expect token
+    double value = 0;      // set, expect token: in the module's unit
+    double tolerance = 0;  // expect token: in the module's unit
+    double per_unit = 1;   // module units per unit written (ft/min for vertical_speed named by name)
+    std::string unit;      // the unit written, for messages ("" for a token named by number)
 
     int legend = -1;   // expect lamp: index into instrument->legends
     int readout = -1;  // expect text: index into instrument->readouts

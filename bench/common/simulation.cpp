@@ -1,5 +1,7 @@
 #include "bench/common/simulation.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 
@@ -96,11 +98,11 @@ int Simulation::click(Placed& p, int x, int y, const std::string& control, const
 
 void Simulation::cycle() {
     ++cycles_;
-    aircraft_->step(1.0 / Aircraft::CYCLES_PER_SECOND);
+    if (flying) aircraft_->step(1.0 / Aircraft::CYCLES_PER_SECOND);
     for (Placed& p : placed_) p.gauge->update();
     for (Placed& p : placed_) p.gauge->draw();
     check_sound();
-    for (Placed& p : placed_) report_changes(p);
+    report_changes();
     host_->clear_logs();
 }
 
@@ -137,19 +139,45 @@ std::string Simulation::readout_name(const Placed& p, size_t child) const {
     return std::string("#").append(std::to_string(child));
 }
 
-void Simulation::report_changes(Placed& p) {
+// What a gauge shows differently from what the timeline last told: one line
+// each ("lamp NAME ALT on", "text NAME vs \"+1\""), without the gauge's name.
+std::vector<std::string> Simulation::take_changes(Placed& p) {
+    std::vector<std::string> changes;
     p.updated = true;
     for (size_t i = 0; i < p.gauge->children().size(); ++i) {
         const ELEMENT_HEADER* child = p.gauge->children()[i];
         if (child->element_type == ELEMENT_TYPE_ICON) {
             int lit = p.gauge->lit(i) ? 1 : 0;
             if (lit != p.lit[i] && (p.lit[i] != -1 || lit))
-                print("lamp " + p.name + " " + legend_name(p, i) + (lit ? " on" : " off"), true);
+                changes.push_back("lamp\t" + legend_name(p, i) + (lit ? " on" : " off"));
             p.lit[i] = lit;
         } else if (child->element_type == ELEMENT_TYPE_STRING) {
             std::string text = text_of(*p.gauge, i);
-            if (p.texts[i] != text) print("text " + p.name + " " + readout_name(p, i) + " \"" + text + "\"", true);
+            if (p.texts[i] != text) changes.push_back("text\t" + readout_name(p, i) + " \"" + text + "\"");
             p.texts[i] = text;
+        }
+    }
+    return changes;
+}
+
+// The same change on several gauges of one kind (the preselector's
+// renditions share one state) is one line naming them all, in panel order.
+void Simulation::report_changes() {
+    std::vector<std::vector<std::string>> changes;
+    for (Placed& p : placed_) changes.push_back(take_changes(p));
+    for (size_t g = 0; g < placed_.size(); ++g) {
+        for (const std::string& change : changes[g]) {
+            if (change.empty()) continue;  // told with an earlier gauge
+            std::string names = placed_[g].name;
+            for (size_t other = g + 1; other < placed_.size(); ++other) {
+                if (placed_[other].face != placed_[g].face || !placed_[g].face) continue;
+                auto same = std::find(changes[other].begin(), changes[other].end(), change);
+                if (same == changes[other].end()) continue;
+                names += ", " + placed_[other].name;
+                same->clear();
+            }
+            const size_t tab = change.find('\t');
+            print(change.substr(0, tab) + " " + names + " " + change.substr(tab + 1), true);
         }
     }
 }

@@ -77,6 +77,8 @@ public:
     // One panel cycle: the aircraft moves 1/18 s, every gauge updates, then
     // draws; chimes and changed lamps and read-outs are printed.
     void cycle();
+    // False: the aircraft holds still, and the tokens stay as set (a picture of them).
+    bool flying = true;
 
     // Key events sent since the last begin_action().
     void begin_action() { window_.clear(); }
@@ -96,7 +98,8 @@ public:
     const Aircraft& aircraft() const { return *aircraft_; }
 
 private:
-    void report_changes(Placed& p);
+    std::vector<std::string> take_changes(Placed& p);
+    void report_changes();
 
     Print print_;
     std::unique_ptr<panelhost::Host> host_;

@@ -57,7 +57,7 @@ std::string shown(std::string_view text) {
 
 // What each request's body looks like, for the message that refuses another.
 const char* body_example(const std::string& path) {
-    if (path == "/api/click") return "{\"gauge\":\"autopilot\",\"x\":10,\"y\":20}";
+    if (path == "/api/click") return "{\"gauge\":\"autopilot\",\"x\":10,\"y\":20,\"since\":0}";
     if (path == "/api/set") return "{\"token\":\"altitude\",\"value\":3000}";
     if (path == "/api/pause") return "{\"paused\":true}";
     if (path == "/api/step") return "{\"cycles\":1}";
@@ -171,11 +171,15 @@ Response get(SessionHolder& sim, const Request& r) {
 Response post(SessionHolder& sim, const Request& r) {
     const std::string& path = r.path;
     if (path == "/api/click") {
+        // Answered with the state after the click, as /api/state?since=N answers.
         json body = body_object(r);
         std::string gauge = string_field(body, "gauge");
         int x = integer_field(body, "x", -100000, 100000), y = integer_field(body, "y", -100000, 100000);
-        call(sim, [gauge, x, y](Session& s) { s.click(gauge, x, y); return 0; });
-        return ok();
+        int64_t since = body.contains("since") ? integer_field(body, "since", 0, INT32_MAX) : 0;
+        return json_answer(call(sim, [gauge, x, y, since](Session& s) {
+            s.click(gauge, x, y);
+            return s.state_json(since);
+        }));
     }
     if (path == "/api/set") {
         json body = body_object(r);
@@ -194,7 +198,7 @@ Response post(SessionHolder& sim, const Request& r) {
         int cycles = integer_field(body_object(r), "cycles", 1, MOST_STEP_CYCLES);
         call(sim, [cycles](Session& s) {
             if (!s.paused) throw RequestError(409, "the panel is running; pause it before stepping");
-            for (int i = 0; i < cycles; ++i) s.cycle();
+            for (int i = 0; i < cycles; ++i) s.step();
             return 0;
         });
         return ok();
@@ -224,6 +228,13 @@ bool is_post_path(const std::string& path) {
            path == "/api/speed" || path == "/api/reset";
 }
 
+// A known path asked with another method than its own.
+Response wrong_method(const std::string& path, const char* allowed) {
+    Response r = message(405, shown(path) + " takes " + allowed);
+    r.headers.emplace_back("Allow", allowed);
+    return r;
+}
+
 }  // namespace
 
 Response handle(SessionHolder& simulation, const Request& request) {
@@ -231,22 +242,11 @@ Response handle(SessionHolder& simulation, const Request& request) {
         if (request.body.size() > MAX_BODY)
             return message(413, "the body is " + std::to_string(request.body.size()) + " bytes; at most " +
                                     std::to_string(MAX_BODY) + " are taken");
-        if (request.method == "GET" || request.method == "HEAD") {
-            if (is_post_path(request.path)) {
-                Response r = message(405, request.path + " takes POST");
-                r.headers.emplace_back("Allow", "POST");
-                return r;
-            }
-            return get(simulation, request);
-        }
-        if (request.method == "POST") {
-            if (is_get_path(request.path)) {
-                Response r = message(405, shown(request.path) + " takes GET");
-                r.headers.emplace_back("Allow", "GET");
-                return r;
-            }
-            return post(simulation, request);
-        }
+        const bool get_method = request.method == "GET" || request.method == "HEAD";
+        if (is_post_path(request.path) && request.method != "POST") return wrong_method(request.path, "POST");
+        if (is_get_path(request.path) && !get_method) return wrong_method(request.path, "GET, HEAD");
+        if (get_method) return get(simulation, request);
+        if (request.method == "POST") return post(simulation, request);
         return message(405, "method " + shown(request.method) + " is not served here (GET and POST are)");
     } catch (const RequestError& e) {
         return message(e.status, e.what());

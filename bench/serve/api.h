@@ -8,15 +8,18 @@
 //   GET  /api/panel                   layout, faces, lamps, read-out boxes, controls (JSON)
 //   GET  /api/bitmap/ID.png           a bitmap the gauges show
 //   GET  /api/state?since=N           time, lamps, read-outs, tokens, chimes, timeline from line N (JSON)
-//   POST /api/click  {"gauge":NAME,"x":X,"y":Y}     a left click at a face point
-//   POST /api/set    {"token":NAME,"value":V}       set a token the module reads
+//   POST /api/click  {"gauge":NAME,"x":X,"y":Y[,"since":N]}   a left click at a face point;
+//                                    answered with the state after it, as /api/state?since=N
+//   POST /api/set    {"token":NAME,"value":V}       set a token the module reads (by name in
+//                                    ft, ft/min, inHg; within serve::setting_ranges())
 //   POST /api/pause  {"paused":true|false}
 //   POST /api/step   {"cycles":N}                   panel cycles while paused
 //   POST /api/speed  {"speed":1|4|16}
 //   POST /api/reset  {}                             a new session
 //   GET  /api/session.pbs             the session as a scenario script
 //
-// Bad input gets a 4xx answer whose body is one line saying what is wrong.
+// Bad input gets a 4xx answer whose body is one line saying what is wrong; a
+// known path asked with another method answers 405 with an Allow header.
 #pragma once
 
 #include <functional>

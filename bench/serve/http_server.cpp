@@ -51,6 +51,9 @@ HttpServer::HttpServer(SimulationThread& simulation) : impl_(std::make_unique<Im
         int yes = 1;
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // Answers leave at once: a head and a body written apart would otherwise
+    // wait on the small-packet delay, tens of milliseconds a click's answer.
+    server.set_tcp_nodelay(true);
     // What the library refuses by itself (a body far too large, a request it cannot read) gets a line too.
     server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& out) {
         if (!out.body.empty()) return httplib::Server::HandlerResponse::Unhandled;

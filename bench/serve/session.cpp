@@ -30,6 +30,21 @@ constexpr int64_t MAX_CYCLES_A_LINE = 18LL * 86400;
 const std::pair<const char*, double> START[] = {
     {"baro", 29.92}, {"altitude", 2500}, {"ap_alt_ref", 3000}, {"ap_master", 1}};
 
+std::string number_text(double value);
+
+// The range check of a setting, by whatever name or number it came.
+void check_range(const bench::TokenRef& ref, double value) {
+    const bench::NamedToken* named = bench::named_token(ref.token);
+    for (const SettingRange& range : setting_ranges()) {
+        if (!named || std::string_view(range.token) != named->name) continue;
+        const double in_unit = value * ref.per_unit / named->per_unit;
+        if (in_unit >= range.low && in_unit <= range.high) return;
+        throw RequestError(400, std::string(range.token) + " must lie from " + number_text(range.low) + " to " +
+                                    number_text(range.high) + " " + range.unit + " (" + number_text(in_unit) +
+                                    " is outside)");
+    }
+}
+
 std::string colour(uint32_t bbggrr) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", bbggrr & 0xFF, bbggrr >> 8 & 0xFF, bbggrr >> 16 & 0xFF);
@@ -82,6 +97,17 @@ void wait_lines(int64_t cycles, std::string& out) {
 
 }  // namespace
 
+const std::vector<SettingRange>& setting_ranges() {
+    static const std::vector<SettingRange> ranges = {
+        {"altitude", -1000, 60000, "ft"},
+        {"vertical_speed", -6000, 6000, "ft/min"},
+        {"ap_alt_ref", 0, 60000, "ft"},
+        {"ap_vs_ref", -1600, 1600, "ft/min"},  // the autopilot's knob stops there
+        {"baro", 28, 31.5, "inHg"},
+    };
+    return ranges;
+}
+
 Session::Session(const ServeOptions& options) : options_(options) {
     paused = options_.start_paused;
     sim_ = std::make_unique<bench::Simulation>(options_.module, [this](const std::string& line) { keep(line); });
@@ -96,6 +122,7 @@ Session::Session(const ServeOptions& options) : options_(options) {
             if (!pngs_.count(id)) pngs_[id] = bench::encode_png(bench::image_of(bitmap));
     }
     for (const auto& [token, value] : START) set(token, value);
+    started_ = false;  // the session's own settings are not a person's action
 }
 
 void Session::keep(const std::string& line) {
@@ -124,26 +151,47 @@ void Session::click(const std::string& gauge, int x, int y) {
     const std::string control = sim_->control_at(*p, x, y);
     record("click " + gauge + " " + std::to_string(x) + "," + std::to_string(y) +
            (control.empty() ? "" : "  # " + control));
+    started_ = true;
     sim_->begin_action();
     sim_->click(*p, x, y, control);
     sim_->host().clear_logs();
+    if (!paused) {
+        run_cycle();
+        ++early_;
+    }
 }
 
 void Session::set(const std::string& token, double value) {
-    std::optional<uint32_t> number = bench::find_token(token);
-    if (!number) throw RequestError(400, "unknown token \"" + token + "\" (the module reads: " + bench::token_list() + ")");
+    std::optional<bench::TokenRef> ref = bench::find_token_ref(token);
+    if (!ref) throw RequestError(400, "unknown token \"" + token + "\" (the module reads: " + bench::token_list() + ")");
     if (!std::isfinite(value)) throw RequestError(400, "the value for " + token + " must be a finite number");
-    std::string name = token;
-    for (const bench::NamedToken& t : bench::tokens())
-        if (t.token == *number) name = t.name;
-    const std::string line = "set " + name + " " + number_text(value);
+    check_range(*ref, value);
+    // Recorded as named: by name in the person's unit, by number in the module's.
+    const std::string line =
+        "set " + (ref->by_number ? std::to_string(ref->token) : ref->name) + " " + number_text(value);
     record(line);
+    started_ = true;
     sim_->print(line);
     sim_->begin_action();
-    sim_->host().set_token(*number, value);
+    sim_->host().set_token(ref->token, value * ref->per_unit);
 }
 
 void Session::cycle() {
+    if (!started_ && sim_->cycles() > 0) return;
+    if (early_ > 0) {
+        --early_;
+        return;
+    }
+    run_cycle();
+}
+
+void Session::step() {
+    started_ = true;
+    early_ = 0;
+    run_cycle();
+}
+
+void Session::run_cycle() {
     sim_->begin_action();
     sim_->cycle();
 }
@@ -210,15 +258,19 @@ std::string Session::panel_json() const {
                           {"controls", controls}});
     }
     json tokens = json::array();
-    for (const bench::NamedToken& t : bench::tokens()) tokens.push_back({{"name", t.name}, {"meaning", t.meaning}});
+    for (const bench::NamedToken& t : bench::tokens())
+        tokens.push_back({{"name", t.name}, {"meaning", t.meaning}, {"unit", t.unit}});
+    json ranges = json::object();
+    for (const SettingRange& r : setting_ranges())
+        ranges[r.token] = {{"low", r.low}, {"high", r.high}, {"unit", r.unit}};
     return json{{"source", panel.source},
                 {"labels", panel.source == bench::default_panel().source},  // names beneath, as the bench's panel pictures
                 {"section", panel.section},
                 {"width", panel.width},
                 {"height", panel.height},
                 {"cycles_per_second", bench::Aircraft::CYCLES_PER_SECOND},
-                {"vs_units_per_fpm", MODULE_VS_UNITS_PER_FPM},
                 {"tokens", tokens},
+                {"ranges", ranges},
                 {"boxes", boxes},
                 {"gauges", gauges}}
         .dump();
@@ -239,7 +291,8 @@ std::string Session::state_json(int64_t since) const {
         gauges.push_back({{"lamps", lamps}, {"texts", texts}});
     }
     json tokens = json::object();
-    for (const bench::NamedToken& t : bench::tokens()) tokens[t.name] = sim_->host().token(t.token);
+    // In the units a person reads: ft, ft/min, inHg.
+    for (const bench::NamedToken& t : bench::tokens()) tokens[t.name] = sim_->host().token(t.token) / t.per_unit;
     const int64_t end = timeline_start_ + int64_t(timeline_.size());
     // A page that asks past the end knew an earlier session: it gets this one's lines from the start.
     int64_t from = since > end ? timeline_start_ : std::max(since, timeline_start_);

@@ -36,6 +36,16 @@ struct ServeOptions {
     size_t max_actions = 20000;  // what one recorded session may hold
 };
 
+// The range a person may set a token to from the page: what a light
+// aircraft flies, and what the instruments hold, in the unit the token is
+// named in (ft, ft/min, inHg).
+struct SettingRange {
+    const char* token;
+    double low, high;
+    const char* unit;
+};
+const std::vector<SettingRange>& setting_ranges();
+
 // The speeds the page offers, in simulated seconds per second.
 inline bool valid_speed(int speed) { return speed == 1 || speed == 4 || speed == 16; }
 
@@ -54,12 +64,19 @@ public:
     // A scenario script that replays the session and checks where it stands.
     std::string script() const;
 
-    // A left click at a face point of a placed gauge.
+    // A left click at a face point of a placed gauge. While the panel runs,
+    // the next panel cycle runs at once, so that what the click changed is
+    // drawn in the answer; the timer then passes over one cycle.
     void click(const std::string& gauge, int x, int y);
-    // Sets a token the module reads, by name or number.
+    // Sets a token the module reads: by name in the unit the catalogue gives
+    // it (ft, ft/min, inHg), by number in the module's own. Values outside
+    // setting_ranges() are refused.
     void set(const std::string& token, double value);
-    // One panel cycle.
+    // The timer's panel cycle. The session's clock starts at its first
+    // action: until then only the first cycle runs, which draws the panel.
     void cycle();
+    // A cycle a person asked for (one step while paused); an action.
+    void step();
 
     bool paused = false;
     int speed = 1;
@@ -71,6 +88,7 @@ private:
     };
     void record(std::string line);
     void keep(const std::string& line);
+    void run_cycle();
 
     ServeOptions options_;
     std::unique_ptr<bench::Simulation> sim_;
@@ -79,6 +97,8 @@ private:
     std::vector<Recorded> recorded_;
     std::deque<std::string> timeline_;
     int64_t timeline_start_ = 0;  // number of the oldest line kept
+    bool started_ = false;        // a person has acted: the clock runs
+    int64_t early_ = 0;           // cycles run ahead of the timer (after clicks)
 };
 
 }  // namespace serve

@@ -23,7 +23,8 @@ public:
     const ServeOptions& options() const override { return options_; }
 
     // Runs the cycles `seconds` of real time call for and returns how many
-    // ran. Time a paused session spends is not made up afterwards, and after
+    // were due (the session passes over those a click ran ahead, and those
+    // before its first action but the first). Time a paused session spends is not made up afterwards, and after
     // a long gap (a page in the background) at most MOST_CYCLES_AT_ONCE run.
     int advance(double seconds);
 

@@ -41,6 +41,70 @@ click autopilot HDG
     CHECK_FALSE(has(o.timeline, "lamp autopilot HDG off"));
 }
 
+TEST_CASE("vertical speed is read and written in ft/min by name, in the module's 1/256 m/s by number") {
+    auto o = run(R"(place autopilot
+set altitude 5000
+set vertical_speed -700
+cycles 1
+expect text autopilot vs "-7"
+expect token vertical_speed -700
+expect token 65 -910.336 within 0.000001
+set 65 1300.48
+expect token vertical_speed 1000 within 0.000001
+expect token vertical_speed 999
+)");
+    INFO(o.timeline);
+    CHECK(o.result == bench::RUN_EXPECTATION_FAILED);
+    CHECK(has(o.timeline, "  set vertical_speed -700\n"));
+    CHECK(has(o.timeline, "  set 65 1300.48\n"));
+    CHECK(o.errors == "test.pbs:10: expect token vertical_speed 999: token 65 (vertical_speed) is 1000 ft/min, not "
+                      "999 ft/min\n");
+}
+
+TEST_CASE("without flight the panel shows the tokens exactly as set, as render draws them") {
+    const std::string script = R"(place autopilot
+set altitude 0
+set vertical_speed -1300
+cycles 1
+expect text autopilot vs "-13"
+expect token vertical_speed -1300
+)";
+    bench::RunOptions still = benchtest::options();
+    still.fly = false;
+    auto held = run(script, still);
+    INFO(held.errors);
+    CHECK(held.result == bench::RUN_PASSED);
+    // Flying, the aircraft on the ground stops the descent: what render showed before.
+    auto flown = run(script);
+    CHECK(flown.result == bench::RUN_EXPECTATION_FAILED);
+    CHECK(has(flown.errors, "the vs read-out shows \"+0\""));
+}
+
+TEST_CASE("one change on several renditions of one instrument is one timeline line naming them all") {
+    auto o = run(R"(place altpreselector
+place autopilot
+place vcaltpreselector
+place altpreselectornosnd
+set baro 29.92
+set ap_alt_ref 3000
+cycles 1
+click altpreselector ALT
+cycles 1
+click autopilot knob-inc
+cycles 1
+)");
+    INFO(o.timeline);
+    CHECK(o.result == bench::RUN_PASSED);
+    CHECK(has(o.timeline, "     0.06s      lamp altpreselector, vcaltpreselector, altpreselectornosnd ENT on\n"));
+    CHECK(has(o.timeline, "     0.11s      lamp altpreselector, vcaltpreselector, altpreselectornosnd ALT on\n"));
+    CHECK(has(o.timeline, "     0.17s      text altpreselector, vcaltpreselector, altpreselectornosnd vs \"+1\"\n"));
+    // What only one rendition shows stays its own line: the baro read-out is not on the display-only one.
+    CHECK(has(o.timeline, "     0.06s      text altpreselector, altpreselectornosnd altitude \"29.9\"\n"));
+    CHECK(has(o.timeline, "     0.06s      text vcaltpreselector altitude \" 3.0\"\n"));
+    // The autopilot's read-out of the same name is another instrument's.
+    CHECK(has(o.timeline, "     0.06s      text autopilot vs \"+0\"\n"));
+}
+
 TEST_CASE("a failed expectation names file, line and what differed, and the run stops there") {
     namespace fs = std::filesystem;
     fs::remove_all(benchtest::out_dir + "/stops");
@@ -80,7 +144,7 @@ TEST_CASE("each kind of expectation reports the value it found") {
         {"place altpreselector\nexpect chimes 1",
          "test.pbs:2: expect chimes 1: 1 chime expected since the start, 0 played\n"},
         {"set altitude 12.5\nexpect token altitude 12 within 0.25",
-         "test.pbs:2: expect token altitude 12 within 0.25: token 74 is 12.5, not 12 within 0.25\n"},
+         "test.pbs:2: expect token altitude 12 within 0.25: token 74 (altitude) is 12.5 ft, not 12 ft within 0.25\n"},
         {"place altpreselector\nexpect lamp altpreselector ENT on",
          "the ENT lamp is off (callback answered -1) (no panel cycle has run since the gauge was placed: add `cycles "
          "1`)"},

@@ -114,7 +114,7 @@ TEST_CASE("a bad line is refused with its file, line and fault") {
          "test.pbs:2: unknown control \"SPD\" on \"autopilot\" (its controls: HDG,"},
         {"place annunciator\nclick annunciator HDG",
          "test.pbs:2: \"annunciator\" has no controls; click it at a point X,Y"},
-        {"set airspeed 100", "test.pbs:1: unknown token \"airspeed\" (the module reads: vertical_speed (65),"},
+        {"set airspeed 100", "test.pbs:1: unknown token \"airspeed\" (the module reads: vertical_speed (65, ft/min), altitude (74, ft),"},
         {"set 999 1", "test.pbs:1: unknown token \"999\""},
         {"set altitude high", "test.pbs:1: a token value \"high\" is not a number"},
         {"set altitude", "test.pbs:1: missing a token value after \"altitude\""},

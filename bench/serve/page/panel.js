@@ -26,6 +26,9 @@ const bench = {
   hover: null,      // the control under the pointer: {gauge, control}
   pressed: null,    // the control held down
   requests: 0,      // requests in flight that change the session
+  asked: 0,         // state requests sent (polls and clicks), numbered
+  shownAsked: 0,    // the number of the request whose state is shown
+  onDraw: null,     // called after each state is drawn, for the console and the tests
 
   gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
   // Is the lamp of that legend on that gauge lit?
@@ -151,19 +154,38 @@ async function call(path, body) {
   return response.text;
 }
 
-// A change to the session: sent, then the state fetched at once.
+// A change to the session: sent, then the state fetched at once. Returns the
+// refusal's message, or '' when it was done.
 async function act(path, body) {
   unlockSound();  // every change comes from a person's gesture, which lets the page make sound
   bench.requests++;
+  let refusal = '';
   try {
     await call(path, body);
     showStatus('');
+  } catch (e) {
+    refusal = e.message;  // also shown by call()
+  } finally {
+    bench.requests--;
+  }
+  await poll();
+  return refusal;
+}
+
+// A click: its answer is the state with the click drawn, shown at once.
+async function click(gauge, x, y) {
+  unlockSound();
+  bench.requests++;
+  try {
+    const asked = ++bench.asked;
+    const state = JSON.parse(await call('/api/click', { gauge, x, y, since: bench.next }));
+    showStatus('');
+    show(state, asked);
   } catch (e) {
     // shown by call()
   } finally {
     bench.requests--;
   }
-  await poll();
 }
 
 async function loadImage(id) {
@@ -194,6 +216,13 @@ async function load() {
   await Promise.all([...ids].map(async id => { bench.images[id] = await loadImage(id); }));
   await loadFonts();
   $('source').textContent = bench.panel.source + ' [' + bench.panel.section + ']';
+  for (const form of document.querySelectorAll('form.setting')) {
+    const range = bench.panel.ranges[form.dataset.token], input = form.querySelector('input');
+    if (!range) continue;
+    input.min = range.low;
+    input.max = range.high;
+    input.title = range.low + ' to ' + range.high + ' ' + range.unit;
+  }
   fit();
   window.addEventListener('resize', () => { fit(); draw(); });
 }
@@ -373,7 +402,7 @@ window.addEventListener('mouseup', () => {
 canvas.addEventListener('click', event => {
   if (!bench.panel) return;
   const at = facePoint(event);
-  if (at) act('/api/click', { gauge: at.gauge.name, x: at.x, y: at.y });
+  if (at) click(at.gauge.name, at.x, at.y);
 });
 
 // The wheel over a knob turns it: a click on its increase or decrease area.
@@ -383,7 +412,7 @@ canvas.addEventListener('wheel', event => {
   if (!at || !at.control || !/^knob-(inc|dec)$/.test(at.control.name) || event.deltaY === 0) return;
   event.preventDefault();
   const c = at.gauge.controls.find(c => c.name === (event.deltaY < 0 ? 'knob-inc' : 'knob-dec'));
-  if (c) act('/api/click', { gauge: at.gauge.name, x: c.x + (c.width >> 1), y: c.y + (c.height >> 1) });
+  if (c) click(at.gauge.name, c.x + (c.width >> 1), c.y + (c.height >> 1));
 }, { passive: false });
 
 // The chime: a two-tone bell the page makes itself. Browsers allow sound only
@@ -423,10 +452,10 @@ function showState(state) {
   $('time').textContent = number(state.time, 2) + ' s' + (state.paused ? ' (paused)' : '') +
     (state.speed > 1 ? ' x' + state.speed : '');
   $('altitude').textContent = number(t.altitude, 0) + ' ft';
-  $('vs').textContent = number(state.vs_fpm, 0) + ' ft/min';
+  $('vs').textContent = number(t.vertical_speed, 0) + ' ft/min';
   $('alt_ref').textContent = number(t.ap_alt_ref, 0) + ' ft';
   $('vs_ref').textContent = number(t.ap_vs_ref, 0) + ' ft/min';
-  $('baro').textContent = number(t.baro, 2);
+  $('baro').textContent = number(t.baro, 2) + ' inHg';
   $('master').textContent = t.ap_master === 1 ? 'on' : 'off';
   const modes = [['VS', 'ap_vs'], ['ALT', 'ap_alt'], ['HDG', 'ap_hdg'], ['NAV', 'ap_nav'], ['APR', 'ap_apr'],
     ['REV', 'ap_rev'], ['GS', 'ap_gs'], ['FD', 'ap_fd'], ['GPSS', 'ap_gpss']];
@@ -441,11 +470,15 @@ function showState(state) {
   bench.chimesHeard = state.chimes;
 }
 
+// New timeline lines; an answer that overlaps what is shown (a click's and a
+// poll's crossing) adds only the lines not yet shown.
 function addTimeline(timeline) {
+  if (timeline.next < bench.next) return;
   if (timeline.from > bench.next) bench.timeline.push('   ... ' + (timeline.from - bench.next) + ' lines not shown');
-  bench.timeline.push(...timeline.lines);
+  const lines = timeline.lines.slice(Math.max(0, bench.next - timeline.from));
+  bench.timeline.push(...lines);
   bench.next = timeline.next;
-  if (!timeline.lines.length) return;
+  if (!lines.length) return;
   if (bench.timeline.length > TIMELINE_LINES_KEPT) bench.timeline.splice(0, bench.timeline.length - TIMELINE_LINES_KEPT);
   const view = $('timeline');
   const atEnd = view.scrollTop + view.clientHeight >= view.scrollHeight - 4;
@@ -453,17 +486,27 @@ function addTimeline(timeline) {
   if (atEnd) view.scrollTop = view.scrollHeight;
 }
 
+// A state from the session, drawn. Requests are numbered as they are sent:
+// the answer to one sent before the state shown was asked for (a poll that
+// crossed a click's answer) is passed over.
+function show(state, asked) {
+  if (asked < bench.shownAsked) return;
+  bench.shownAsked = asked;
+  bench.state = state;
+  showState(state);
+  addTimeline(state.timeline);
+  draw();
+  bench.ready = true;
+  if (bench.onDraw) bench.onDraw(state);
+}
+
 let polling = null;
 async function poll() {
   if (polling) return polling;
   polling = (async () => {
     try {
-      const state = JSON.parse(await call('/api/state?since=' + bench.next));
-      bench.state = state;
-      showState(state);
-      addTimeline(state.timeline);
-      draw();
-      bench.ready = true;
+      const asked = ++bench.asked;
+      show(JSON.parse(await call('/api/state?since=' + bench.next)), asked);
     } catch (e) {
       showStatus('the server does not answer: ' + e.message);
     } finally {
@@ -479,12 +522,23 @@ async function pollForever() {
 }
 
 function wire() {
+  // Each setting is checked against the range the session takes, and a
+  // refusal (the page's or the session's) is shown beneath its own field.
   for (const form of document.querySelectorAll('form.setting')) {
-    form.addEventListener('submit', event => {
+    const input = form.querySelector('input'), refusal = form.querySelector('.refusal');
+    const refuse = text => {
+      refusal.textContent = text;
+      input.setAttribute('aria-invalid', text ? 'true' : 'false');
+    };
+    input.addEventListener('input', () => refuse(''));
+    form.addEventListener('submit', async event => {
       event.preventDefault();
-      let value = Number(form.querySelector('input').value);
-      if (form.dataset.unit === 'fpm') value *= bench.panel.vs_units_per_fpm;
-      act('/api/set', { token: form.dataset.token, value });
+      const range = bench.panel && bench.panel.ranges[form.dataset.token];
+      const value = input.value.trim() === '' ? NaN : Number(input.value);
+      if (!Number.isFinite(value)) return refuse('type a number');
+      if (range && (value < range.low || value > range.high))
+        return refuse('from ' + range.low + ' to ' + range.high + ' ' + range.unit);
+      refuse(await act('/api/set', { token: form.dataset.token, value }));
     });
   }
   $('zoom').addEventListener('change', () => {

@@ -3,8 +3,11 @@
 offers it, and as the one file try-in-browser.html opened from disk. In each,
 headless Chromium clicks ALT on the preselector's picture, sees the ALT and
 SEL lamps light and the altitude read-out change in the page's own state,
-clicks the autopilot's knob and sees the VS read-out step, downloads the
-session, and `panelbench run` replays the download and passes. Each page is
+clicks the autopilot's knob and sees the VS read-out step, sets both
+references and the vertical speed in ft and ft/min from the side panel (and
+sees an altitude out of range refused beside its field), measures the time
+from a click to its lamp drawn, downloads the session, and `panelbench run`
+replays the download and passes. Each page is
 saved as a picture in the output folder (serve-page.png, file-page.png). The
 file must make no request beyond itself: every request the browser makes for
 it is of the file, or of data the page made in memory.
@@ -85,6 +88,46 @@ def click_control(driver, gauge, control):
     return shown
 
 
+def set_field(driver, token, value):
+    """Types a value into the side panel's field for `token` and presses its Set."""
+    form = driver.find_element(By.CSS_SELECTOR, "form.setting[data-token='%s']" % token)
+    field = form.find_element(By.TAG_NAME, "input")
+    field.clear()
+    field.send_keys(str(value))
+    form.find_element(By.TAG_NAME, "button").click()
+    return form
+
+
+CLICK_TO_LAMP = """
+const [gauge, control, legend, clicks, done] = arguments;
+const canvas = document.getElementById('panel'), times = [];
+const rect = canvas.getBoundingClientRect(), point = bench.pointOf(gauge, control);
+function once() {
+  if (times.length === clicks) { bench.onDraw = null; return done(times); }
+  const was = bench.lamp(gauge, legend), start = performance.now();
+  bench.onDraw = () => {
+    if (bench.lamp(gauge, legend) === was) return;
+    bench.onDraw = null;
+    times.push(performance.now() - start);
+    setTimeout(once, Math.random() * 80);  // clicks fall anywhere within the panel's cycle
+  };
+  canvas.dispatchEvent(new MouseEvent('click', { bubbles: true, button: 0,
+    clientX: rect.left + point.x, clientY: rect.top + point.y }));
+}
+once();
+"""
+
+
+def click_to_lamp(driver, name):
+    """Clicks HDG on the autopilot many times and times each click until its lamp is drawn."""
+    driver.set_script_timeout(WAIT)
+    times = sorted(driver.execute_async_script(CLICK_TO_LAMP, "autopilot", "HDG", "HDG", 40))
+    p50, p95 = times[len(times) // 2], times[int(len(times) * 0.95) - 1]
+    print("%s: click to lamp over %d clicks: p50 %.1f ms, p95 %.1f ms, most %.1f ms"
+          % (name, len(times), p50, p95, times[-1]))
+    assert p95 <= 55, "%s: a click's lamp is drawn %.1f ms after it at p95, over one panel cycle" % (name, p95)
+
+
 def downloaded(downloads, name):
     path = os.path.join(downloads, name)
     deadline = time.time() + WAIT
@@ -124,6 +167,28 @@ def fly(driver, url, args, downloads, picture):
     origin = ScrollOrigin.from_element(canvas, int(point["x"] - size["width"] / 2), int(point["y"] - size["height"] / 2))
     ActionChains(driver).scroll_from_origin(origin, 0, -100).perform()
     wait_for(driver, "return bench.text('altpreselector', 'vs') === '+2'", "the VS read-out stepped by the wheel to +2")
+    # The references set directly from the side panel, in ft and ft/min.
+    set_field(driver, "ap_vs_ref", 500)
+    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+5'", "the VS reference set to 500 ft/min")
+    set_field(driver, "ap_alt_ref", 5000)
+    wait_for(driver, "return bench.text('altpreselector', 'altitude') === ' 5.0'",
+             "the altitude reference set to 5,000 ft")
+    # Out of range: refused beside the field, and nothing sent.
+    form = set_field(driver, "altitude", 70000)
+    refusal = form.find_element(By.CLASS_NAME, "refusal")
+    WebDriverWait(driver, WAIT).until(lambda d: refusal.text)
+    assert "60000 ft" in refusal.text, "the refusal says %r" % refusal.text
+    field = form.find_element(By.TAG_NAME, "input")
+    gap = refusal.location["y"] - (field.location["y"] + field.size["height"])
+    assert 0 <= gap < 40, "the refusal is %d px from its field" % gap
+    set_field(driver, "vertical_speed", 1000)
+    wait_for(driver, "return document.getElementById('timeline').textContent.includes('set vertical_speed 1000')",
+             "the vertical speed set in ft/min in the timeline")
+    wait_for(driver, "return document.getElementById('vs').textContent === '1000 ft/min'",
+             "the vertical speed read in ft/min")
+    assert "set altitude 70000" not in driver.find_element(By.ID, "timeline").text
+    click_to_lamp(driver, "the served page" if url.startswith("http") else "the page file")
+
     # The read-outs are in the seven-segment face the page carries or fetches.
     assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 face is not loaded"
 
@@ -136,6 +201,9 @@ def fly(driver, url, args, downloads, picture):
     session, text = downloaded(downloads, "session.pbs")
     assert "click altpreselector " in text and "# ALT" in text, text
     assert "expect lamp altpreselector SEL on" in text, text
+    assert "set vertical_speed 1000\n" in text and "set ap_alt_ref 5000\n" in text, text
+    # The clock started at the first click: no idle time before it.
+    assert "set ap_master 1\ncycles 1\nclick altpreselector " in text, text
 
     replay = subprocess.run([args.panelbench, "run", session, "--module", args.module, "--sound", args.sound,
                              "--no-snapshots"], capture_output=True, text=True, timeout=60)

@@ -124,7 +124,7 @@ TEST_CASE("the page's view: layout, bitmaps, the font, and state after clicks, s
     for (const json& line : page.now["timeline"]["lines"]) timeline += line.get<std::string>() + "\n";
     CHECK(has(timeline, "     0.06s  click altpreselector ALT at 40,83\n"));
     CHECK(has(timeline, "     0.11s      event evt_vs_ref_set (66036) 200\n"));
-    CHECK(has(timeline, "     0.11s      lamp altpreselector ALT on\n"));
+    CHECK(has(timeline, "     0.11s      lamp altpreselector, vcaltpreselector, altpreselectornosnd ALT on\n"));
     CHECK(has(timeline, "  set altitude 4321.5\n"));
 
     // Asked from a later line, only what came after.
@@ -253,6 +253,70 @@ TEST_CASE("a new session starts over: a fresh module, an empty timeline and reco
 }
 #endif
 
+TEST_CASE("the page reads and sets in ft, ft/min and inHg; a token named by number takes the module's unit") {
+    servetest::Sessions sim(servetest::options());
+    Page page{sim};
+    CHECK(page.panel["ranges"]["vertical_speed"]["high"] == 6000);
+    CHECK(page.panel["ranges"]["ap_vs_ref"]["unit"] == "ft/min");
+    CHECK(post(sim, "/api/set", R"({"token":"altitude","value":-1000})").status == 200);  // the range's ends are in it
+    CHECK(post(sim, "/api/set", R"({"token":"altitude","value":8000})").status == 200);
+    CHECK(post(sim, "/api/set", R"({"token":"vertical_speed","value":1000})").status == 200);
+    page.refresh();
+    CHECK(page.now["tokens"]["vertical_speed"].get<double>() == doctest::Approx(1000));
+    CHECK(page.now["vs_fpm"].get<double>() == doctest::Approx(1000));
+    CHECK(post(sim, "/api/set", R"({"token":"65","value":-650.24})").status == 200);
+    page.step(18);
+    page.refresh();
+    CHECK(page.now["tokens"]["vertical_speed"].get<double>() == doctest::Approx(-500));
+    CHECK(page.text("autopilot", "vs") == "-5");
+    std::string timeline;
+    for (const json& line : page.now["timeline"]["lines"]) timeline += line.get<std::string>() + "\n";
+    CHECK(has(timeline, "  set vertical_speed 1000\n"));
+    CHECK(has(timeline, "  set 65 -650.24\n"));
+    const std::string text = get(sim, "/api/session.pbs").body;
+    CHECK(has(text, "set vertical_speed 1000\nset 65 -650.24\n"));
+}
+
+TEST_CASE("a known path asked with another method answers 405 naming its own; bad JSON gets the path's example") {
+    servetest::Sessions sim(servetest::options());
+    const std::vector<std::string> get_paths = {"/", "/panel.js", "/panel.css", "/fonts/dseg7.ttf", "/api/panel",
+                                                "/api/state", "/api/session.pbs", "/api/bitmap/5120.png"};
+    const std::vector<std::string> post_paths = {"/api/click", "/api/set",   "/api/pause",
+                                                 "/api/step",  "/api/speed", "/api/reset"};
+    for (const std::string& path : get_paths) {
+#if defined(__EMSCRIPTEN__)
+        if (!path.starts_with("/api/")) continue;  // the page file carries its own page and faces
+#endif
+        for (const char* method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
+            CAPTURE(path);
+            CAPTURE(method);
+            serve::Response r = serve::handle(sim, {.method = method, .path = path, .query = "", .body = "{}"});
+            CHECK(r.status == 405);
+            CHECK(r.body == path + " takes GET, HEAD\n");
+            REQUIRE(r.headers.size() == 1);
+            CHECK(r.headers[0] == std::pair<std::string, std::string>("Allow", "GET, HEAD"));
+        }
+    }
+    for (const std::string& path : post_paths) {
+        for (const char* method : {"GET", "HEAD", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
+            CAPTURE(path);
+            CAPTURE(method);
+            serve::Response r = serve::handle(sim, {.method = method, .path = path, .query = "", .body = ""});
+            CHECK(r.status == 405);
+            CHECK(r.body == path + " takes POST\n");
+            REQUIRE(r.headers.size() == 1);
+            CHECK(r.headers[0] == std::pair<std::string, std::string>("Allow", "POST"));
+        }
+        CAPTURE(path);
+        serve::Response bad = post(sim, path, "{\"token\":");
+        CHECK(bad.status == 400);
+        CHECK(has(bad.body, "the body must be a JSON object, as in {"));
+    }
+    CHECK(has(post(sim, "/api/set", "{").body, R"(as in {"token":"altitude","value":3000})"));
+    CHECK(has(post(sim, "/api/click", "{").body, R"(as in {"gauge":"autopilot")"));
+    CHECK(has(post(sim, "/api/speed", "{").body, R"(as in {"speed":4})"));
+}
+
 TEST_CASE("bad input gets a one-line 4xx answer and the server goes on serving") {
     servetest::Sessions sim(servetest::options());
     struct Case {
@@ -289,8 +353,17 @@ TEST_CASE("bad input gets a one-line 4xx answer and the server goes on serving")
         {"GET", "/api/bitmap/99.png", "", 404, "no gauge on this panel shows bitmap 99"},
         {"GET", "/api/bitmap/../../etc/passwd.png", "", 404, "bitmaps are named by number"},
         {"GET", "/api/click", "", 405, "/api/click takes POST"},
-        {"POST", "/api/state", "{}", 405, "/api/state takes GET"},
-        {"DELETE", "/api/state", "", 405, "method DELETE is not served here"},
+        {"POST", "/api/state", "{}", 405, "/api/state takes GET, HEAD"},
+        {"DELETE", "/api/state", "", 405, "/api/state takes GET, HEAD"},
+        {"PUT", "/api/nothing", "", 405, "method PUT is not served here"},
+        {"POST", "/api/set", R"({"token":"altitude","value":60001})", 400,
+         "altitude must lie from -1000 to 60000 ft (60001 is outside)"},
+        {"POST", "/api/set", R"({"token":"vertical_speed","value":-6001})", 400,
+         "vertical_speed must lie from -6000 to 6000 ft/min"},
+        {"POST", "/api/set", R"({"token":"65","value":7900})", 400, "vertical_speed must lie from -6000 to 6000 ft/min"},
+        {"POST", "/api/set", R"({"token":"ap_alt_ref","value":-100})", 400, "ap_alt_ref must lie from 0 to 60000 ft"},
+        {"POST", "/api/set", R"({"token":"ap_vs_ref","value":1700})", 400, "ap_vs_ref must lie from -1600 to 1600"},
+        {"POST", "/api/set", R"({"token":"baro","value":2992})", 400, "baro must lie from 28 to 31.5 inHg"},
         {"POST", "/api/nothing", "{}", 404, "nothing to post to at /api/nothing"},
         {"POST", "/api/click", "{\"gauge\":\"a\\nb\",\"x\":1,\"y\":1}", 400, "no gauge named \"a?b\""},
     };
