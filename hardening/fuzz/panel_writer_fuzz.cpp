@@ -14,6 +14,7 @@
 #include "bench/common/catalogue.h"
 #include "bench/common/panel_config.h"
 #include "bench/common/panel_writer.h"
+#include "hardening/support/module_gauges.h"
 
 namespace {
 
@@ -37,6 +38,11 @@ int16_t take16(const uint8_t*& data, size_t& size) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    hardening::read_module_gauges("panel_writer_fuzz", FUZZ_DEFAULT_MODULE);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first bytes choose the window, the gauge and the place; the rest is the file.
