@@ -279,15 +279,8 @@ MODULE_WORD(GAUGEHDR, service_callback, 21);
 MODULE_WORD(GAUGEHDR, reserved_22_63, 22);
 static_assert(sizeof(GAUGEHDR) == GAUGE_HEADER_WORDS * 4, "a gauge header is not the engine's 64 words");
 
-MODULE_WORD(PANELS, element_list_query, 24);
-MODULE_WORD(PANELS, element_list_install, 25);
-MODULE_WORD(PANELS, element_list_initialize, 26);
-MODULE_WORD(PANELS, element_list_update, 27);
-MODULE_WORD(PANELS, element_list_generate, 28);
-MODULE_WORD(PANELS, element_list_plot, 29);
-MODULE_WORD(PANELS, element_list_kill, 31);
-MODULE_WORD(PANELS, trigger_key_event, 36);
-MODULE_WORD(PANELS, lookup_var, 40);
+// PANELS: module/host.h checks each service at its word; here a word is 4 bytes.
+static_assert(sizeof(PANELS_WORD) == 4);
 MODULE_WORD(IMPORT_TABLE, panels.table, 1);
 MODULE_WORD(IMPORT_TABLE, end, 2);
 static_assert(sizeof(IMPORT_TABLE) == 16);
