@@ -5,7 +5,7 @@
 //   module options: --module PATH, --sound PATH, --bitmaps DIR
 //   panelbench place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]
 //   panelbench validate MODULE_FILE [...]
-//   panelbench serve [PANEL_CFG] [--port N] [MODULE OPTIONS]   (native only)
+//   panelbench serve [PANEL_CFG [--window N]] [--port N] [MODULE OPTIONS]   (native only)
 //   panelbench gauges [--module PATH]   the module's gauge names, one a line
 #include <algorithm>
 #include <cctype>
@@ -65,9 +65,11 @@ void usage(std::ostream& out) {
            "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
            "      check a gauge file (see `panelbench validate` for its options)\n"
-           "  panelbench serve [PANEL_CFG] [--port N] [--paused] [module options]\n"
+           "  panelbench serve [PANEL_CFG [--window N]] [--port N] [--paused] [module options]\n"
            "      fly the panel in a browser: serves a page on 127.0.0.1 (default port 8022, 0: any\n"
-           "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges\n"
+           "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges. With it,\n"
+           "      window N (default: the first) on its background; the page places gauges in the\n"
+           "      file and downloads it (the file on disk is never written)\n"
            "  panelbench gauges [--module PATH]\n"
            "      print the module's gauge names, one a line, in its gauge table's order\n";
 }

@@ -256,9 +256,6 @@ private:
     std::map<std::string, int> copies_;
 };
 
-// The file's text, read by the reader.
-PanelConfig read_text(const std::string& path, int window);
-
 }  // namespace
 
 bool PanelPlacement::ours() const { return same_name(file, MODULE_FILE_NAME) && our_gauge(gauge).has_value(); }
@@ -298,23 +295,7 @@ std::string picture_path(const std::string& folder, const std::string& name) {
     return found.string();
 }
 
-PanelConfig read_panel_config(const std::string& path, int window) {
-    PanelConfig config = read_text(path, window);
-    if (config.background.empty()) return config;
-    try {
-        config.background_picture = std::make_shared<const BmpImage>(
-            read_bmp(picture_path(std::filesystem::path(path).parent_path().string(), config.background)));
-    } catch (const BmpError& e) {
-        config.background_problem = "the background of [" + config.section + "] (" + path + ":" +
-                                    std::to_string(config.background_line) + "): " + e.what() +
-                                    "; the window is drawn plain";
-    }
-    return config;
-}
-
-namespace {
-
-PanelConfig read_text(const std::string& path, int window) {
+std::string read_panel_text(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         throw PanelConfigError(path + ": cannot open the panel configuration: it is a folder");
@@ -323,14 +304,40 @@ PanelConfig read_text(const std::string& path, int window) {
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw PanelConfigError(path + ": cannot read the panel configuration");
-    return parse_panel_config(text.str(), path, window);
+    return text.str();
 }
 
-}  // namespace
+void read_background(PanelConfig& config, const std::string& folder, const std::string& path) {
+    config.background_picture.reset();
+    config.background_problem.clear();
+    if (config.background.empty()) return;
+    try {
+        config.background_picture = std::make_shared<const BmpImage>(read_bmp(picture_path(folder, config.background)));
+    } catch (const BmpError& e) {
+        config.background_problem = "the background of [" + config.section + "] (" + path + ":" +
+                                    std::to_string(config.background_line) + "): " + e.what() +
+                                    "; the window is drawn plain";
+    }
+}
+
+PanelConfig read_panel_config(const std::string& path, int window) {
+    PanelConfig config = parse_panel_config(read_panel_text(path), path, window);
+    read_background(config, std::filesystem::path(path).parent_path().string(), path);
+    return config;
+}
 
 int height_keeping_aspect(int width, int face_width, int face_height) {
     if (face_width <= 0) return width;
     return int((int64_t(width) * face_height + face_width / 2) / face_width);
+}
+
+std::pair<int, int> face_size(const std::string& gauge) {
+    const std::optional<std::string> name = our_gauge(gauge);
+    const Instrument* instrument = name ? instrument_of(*name) : nullptr;
+    if (!instrument) return {0, 0};
+    const BitmapSize* size = std::find_if(std::begin(MODULE_BITMAPS), std::end(MODULE_BITMAPS),
+                                          [&](const BitmapSize& b) { return b.id == instrument->face_bitmap; });
+    return size == std::end(MODULE_BITMAPS) ? std::pair{0, 0} : std::pair{size->width, size->height};
 }
 
 PanelConfig default_panel() {

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -104,6 +105,12 @@ PanelConfig parse_panel_config(std::string_view text, const std::string& file_na
 // cannot open ..."); a picture that cannot be read is not an error, see
 // background_problem.
 PanelConfig read_panel_config(const std::string& path, int window = FIRST_WINDOW);
+// The bytes of a panel configuration file. Throws PanelConfigError ("PATH: cannot open ...").
+std::string read_panel_text(const std::string& path);
+// Reads the window's background picture from `folder` into
+// background_picture, or says in background_problem why it cannot be read;
+// `path` names the configuration in that line.
+void read_background(PanelConfig& config, const std::string& folder, const std::string& path);
 // The picture's path: `name` as a panel configuration writes it (Windows
 // separators, any case) found in `folder`.
 std::string picture_path(const std::string& folder, const std::string& name);
@@ -111,6 +118,9 @@ std::string picture_path(const std::string& folder, const std::string& name);
 std::string window_list(const PanelConfig& config);
 // All five gauges side by side, each at its face's own size, in a window that holds them.
 PanelConfig default_panel();
+
+// The size of the face of one of this module's gauges, in pixels; {0, 0} for a name it lacks.
+std::pair<int, int> face_size(const std::string& gauge);
 
 // The height of a gauge `width` wide whose line gives no height: its face's
 // aspect kept, rounded to the nearest whole unit (a half up). In whatever

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -98,61 +99,180 @@ void check_place(const GaugePlace& p) {
 
 }  // namespace
 
-PlacedText place_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& wanted) {
-    check_place(wanted);
-    const PanelConfig config = parse_panel_config(text, file_name, window);
-    GaugePlace place = wanted;
-    place.gauge = our_spelling(wanted.gauge);
-    const std::vector<Line> lines = lines_of(text);
-    const PanelPlacement* existing = nullptr;
+namespace {
+
+// The line's text without its line end.
+std::string line_text(std::string_view text, const Line& line) {
+    std::string raw(text.substr(line.start, line.length));
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    return raw;
+}
+
+// The gauge of this module on `line` of the window, or null.
+const PanelPlacement* ours_on(const PanelConfig& config, int line) {
     for (const PanelPlacement& p : config.gauges)
-        if (p.ours() && p.gauge == place.gauge) {
-            existing = &p;
-            break;
-        }
+        if (p.line == line) return p.ours() ? &p : nullptr;
+    return nullptr;
+}
 
-    PlacedText result;
-    if (existing) {
-        const Line& line = lines.at(size_t(existing->line - 1));
-        const std::string raw(text.substr(line.start, line.length));
-        const std::string changed = moved_line(raw, place);
-        result.text = std::string(text.substr(0, line.start)) + changed + std::string(text.substr(line.start + line.length));
-        result.line = existing->line;
-        result.entry = changed.empty() || changed.back() != '\r' ? changed : changed.substr(0, changed.size() - 1);
-    } else {
-        if (config.next_gauge_number > 999999)
-            throw PanelConfigError(file_name + ":" + std::to_string(config.last_gauge_line) +
-                                   ": no gaugeNN number is left after this one");
-        char key[32];
-        std::snprintf(key, sizeof key, "gauge%02ld", config.next_gauge_number);
-        result.entry = std::string(key) + "=" + MODULE_FILE_NAME + "!" + place.gauge + numbers(place, ", ");
-        const int after = config.last_gauge_line ? config.last_gauge_line : config.section_last_line;
-        const Line& line = lines.at(size_t(after - 1));
-        const std::string end = line_end_of(text);
-        if (line.ended) {
-            const size_t at = line.start + line.length + 1;
-            result.text = std::string(text.substr(0, at)) + result.entry + end + std::string(text.substr(at));
-        } else {
-            // The file's last line has no line end: the new one goes after it, and ends the file the same way.
-            result.text = std::string(text) + end + result.entry;
-        }
-        result.line = after + 1;
-        result.added = true;
-    }
-
-    // What was written must read back as placed.
+// What was written must read back as placed.
+void check_reads_back(const PlacedText& result, const std::string& file_name, int window, const GaugePlace& place) {
     const PanelConfig check = parse_panel_config(result.text, file_name, window);
-    const PanelPlacement* found = nullptr;
-    for (const PanelPlacement& p : check.gauges)
-        if (p.ours() && p.gauge == place.gauge) {
-            found = &p;
-            break;
-        }
-    if (!found || found->line != result.line || found->x != place.x || found->y != place.y ||
+    const PanelPlacement* found = ours_on(check, result.line);
+    if (!found || found->gauge != place.gauge || found->x != place.x || found->y != place.y ||
         found->width != place.width || found->height != place.height)
         throw std::logic_error(file_name + ":" + std::to_string(result.line) +
                                ": the placed gauge line does not read back as placed");
+}
+
+PlacedText moved(std::string_view text, const std::string& file_name, int window, const PanelPlacement& existing,
+                 GaugePlace place) {
+    place.gauge = existing.gauge;
+    check_place(place);
+    const std::vector<Line> lines = lines_of(text);
+    const Line& line = lines.at(size_t(existing.line - 1));
+    const std::string changed = moved_line(text.substr(line.start, line.length), place);
+    PlacedText result;
+    result.text = std::string(text.substr(0, line.start)) + changed + std::string(text.substr(line.start + line.length));
+    result.line = existing.line;
+    result.entry = changed.empty() || changed.back() != '\r' ? changed : changed.substr(0, changed.size() - 1);
+    check_reads_back(result, file_name, window, place);
     return result;
+}
+
+PlacedText added(std::string_view text, const std::string& file_name, int window, const PanelConfig& config,
+                 GaugePlace place) {
+    place.gauge = our_spelling(place.gauge);
+    if (config.next_gauge_number > 999999)
+        throw PanelConfigError(file_name + ":" + std::to_string(config.last_gauge_line) +
+                               ": no gaugeNN number is left after this one");
+    char key[32];
+    std::snprintf(key, sizeof key, "gauge%02ld", config.next_gauge_number);
+    PlacedText result;
+    result.entry = std::string(key) + "=" + MODULE_FILE_NAME + "!" + place.gauge + numbers(place, ", ");
+    const int after = config.last_gauge_line ? config.last_gauge_line : config.section_last_line;
+    const std::vector<Line> lines = lines_of(text);
+    const Line& line = lines.at(size_t(after - 1));
+    const std::string end = line_end_of(text);
+    if (line.ended) {
+        const size_t at = line.start + line.length + 1;
+        result.text = std::string(text.substr(0, at)) + result.entry + end + std::string(text.substr(at));
+    } else {
+        // The file's last line has no line end: the new one goes after it, and ends the file the same way.
+        result.text = std::string(text) + end + result.entry;
+    }
+    result.line = after + 1;
+    result.added = true;
+    check_reads_back(result, file_name, window, place);
+    return result;
+}
+
+const PanelPlacement& ours_on_line(const PanelConfig& config, const std::string& file_name, int line) {
+    const PanelPlacement* found = ours_on(config, line);
+    if (!found)
+        throw std::invalid_argument("line " + std::to_string(line) + " of " + file_name +
+                                    " is not a gauge of this module in [" + config.section + "]");
+    return *found;
+}
+
+}  // namespace
+
+PlacedText place_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& wanted) {
+    check_place(wanted);
+    const PanelConfig config = parse_panel_config(text, file_name, window);
+    const std::string gauge = our_spelling(wanted.gauge);
+    for (const PanelPlacement& p : config.gauges)
+        if (p.ours() && p.gauge == gauge) return moved(text, file_name, window, p, wanted);
+    return added(text, file_name, window, config, wanted);
+}
+
+PlacedText move_gauge(std::string_view text, const std::string& file_name, int window, int line,
+                      const GaugePlace& place) {
+    const PanelConfig config = parse_panel_config(text, file_name, window);
+    return moved(text, file_name, window, ours_on_line(config, file_name, line), place);
+}
+
+PlacedText add_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& place) {
+    check_place(place);
+    return added(text, file_name, window, parse_panel_config(text, file_name, window), place);
+}
+
+PlacedText remove_gauge(std::string_view text, const std::string& file_name, int window, int line) {
+    const PanelConfig config = parse_panel_config(text, file_name, window);
+    const PanelPlacement& gone = ours_on_line(config, file_name, line);
+    const std::vector<Line> lines = lines_of(text);
+    const Line& at = lines.at(size_t(line - 1));
+    size_t from = at.start, to = at.start + at.length + (at.ended ? 1 : 0);
+    if (!at.ended && line > 1) {
+        // The last line, without a line end: the one before it gives up its own.
+        const Line& before = lines[size_t(line - 2)];
+        from = before.start + before.length;
+        if (from > before.start && text[from - 1] == '\r') --from;
+    }
+    PlacedText result;
+    result.text = std::string(text.substr(0, from)) + std::string(text.substr(to));
+    result.line = line;
+    result.entry = line_text(text, at);
+    // What is left must read, with that gauge gone and every other in its place.
+    const PanelConfig check = parse_panel_config(result.text, file_name, window);
+    bool same = check.gauges.size() + 1 == config.gauges.size();
+    for (size_t i = 0, j = 0; same && i < config.gauges.size(); ++i) {
+        const PanelPlacement& p = config.gauges[i];
+        if (&p == &gone) continue;
+        const PanelPlacement& q = check.gauges[j++];
+        same = p.key == q.key && p.gauge == q.gauge && p.x == q.x && p.y == q.y && p.width == q.width &&
+               p.height == q.height;
+    }
+    if (!same) throw std::logic_error(file_name + ":" + std::to_string(line) + ": the gauge line was not taken out cleanly");
+    return result;
+}
+
+std::vector<GaugeLineChange> gauge_line_changes(std::string_view original, std::string_view current,
+                                                const std::string& file_name) {
+    auto lowered = [](std::string text) {
+        for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    // The window numbers of both versions, in the order of the current one.
+    std::vector<PanelWindow> windows;
+    for (std::string_view text : {current, original}) {
+        try {
+            for (const PanelWindow& w : parse_panel_config(text, file_name).windows)
+                if (w.number >= 0 && std::none_of(windows.begin(), windows.end(),
+                                                  [&](const PanelWindow& o) { return o.number == w.number; }))
+                    windows.push_back(w);
+        } catch (const PanelConfigError&) {
+        }
+    }
+    const std::vector<Line> now_lines = lines_of(current), was_lines = lines_of(original);
+    std::vector<GaugeLineChange> changes;
+    for (const PanelWindow& window : windows) {
+        PanelConfig now, was;
+        try {
+            now = parse_panel_config(current, file_name, window.number);
+            was = parse_panel_config(original, file_name, window.number);
+        } catch (const PanelConfigError&) {
+            continue;
+        }
+        std::vector<bool> matched(was.gauges.size(), false);
+        for (const PanelPlacement& p : now.gauges) {
+            const std::string text = line_text(current, now_lines.at(size_t(p.line - 1)));
+            size_t i = 0;
+            while (i < was.gauges.size() && (matched[i] || lowered(was.gauges[i].key) != lowered(p.key))) ++i;
+            if (i == was.gauges.size()) {
+                changes.push_back({now.section, p.key, "added", p.line, text, ""});
+                continue;
+            }
+            matched[i] = true;
+            const std::string before = line_text(original, was_lines.at(size_t(was.gauges[i].line - 1)));
+            if (before != text) changes.push_back({now.section, p.key, "changed", p.line, text, before});
+        }
+        for (size_t i = 0; i < was.gauges.size(); ++i)
+            if (!matched[i])
+                changes.push_back({was.section, was.gauges[i].key, "removed", was.gauges[i].line, "",
+                                   line_text(original, was_lines.at(size_t(was.gauges[i].line - 1)))});
+    }
+    return changes;
 }
 
 void write_file_whole(const std::string& path, const std::string& bytes) {

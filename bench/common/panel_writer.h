@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bench/common/panel_config.h"
 
@@ -34,6 +35,39 @@ struct PlacedText {
 // (PanelConfigError, naming file:line), and an unknown gauge or a place out
 // of range (std::invalid_argument).
 PlacedText place_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& place);
+
+// The gauge line of this module on `line` of window [WindowNN] `window`
+// moved to `place` (its gauge is the line's own; place.gauge is not read),
+// as place_gauge rewrites a line. Refuses a line that is not one of this
+// module's gauges in that window (std::invalid_argument).
+PlacedText move_gauge(std::string_view text, const std::string& file_name, int window, int line,
+                      const GaugePlace& place);
+// A line gaugeNN=vmq_Tavok22ap!GAUGE, X, Y, W[, H] added to the window with
+// the next free NN, as place_gauge adds one, even when the window already
+// shows that gauge (a second copy).
+PlacedText add_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& place);
+// The gauge line of this module on `line` of the window taken out, with its
+// line end; `line` and `entry` of the answer tell what was there. A last
+// line without a line end takes the line end before it along, so that the
+// file still ends as it did.
+PlacedText remove_gauge(std::string_view text, const std::string& file_name, int window, int line);
+
+// A gaugeNN line of a window section that differs between two versions of
+// a file, matched by key (without regard to case).
+struct GaugeLineChange {
+    std::string section;  // "Window01"
+    std::string key;      // as written now, or as it was for a removed line
+    std::string kind;     // "changed", "added" or "removed"
+    int line = 0;         // its line now (for a removed line: where it was)
+    std::string now;      // the line as it reads now, without its line end ("" when removed)
+    std::string was;      // the line as it read before ("" when added)
+};
+// The gauge lines of every window section that `current` changed, added or
+// took out of `original`, in the order of `current`'s windows and lines,
+// removed lines last in each window. A window either version cannot read
+// is passed over.
+std::vector<GaugeLineChange> gauge_line_changes(std::string_view original, std::string_view current,
+                                                const std::string& file_name);
 
 // Writes `bytes` to `path` through a temporary file in the same folder
 // renamed into place, so that `path` is never half-written; an existing

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/common/render.h"
+#include "bench/serve/document.h"
 #include "bench/serve/page_assets.h"
 #include "bench/serve/session.h"
 
@@ -62,6 +63,10 @@ const char* body_example(const std::string& path) {
     if (path == "/api/pause") return "{\"paused\":true}";
     if (path == "/api/step") return "{\"cycles\":1}";
     if (path == "/api/speed") return "{\"speed\":4}";
+    if (path == "/api/panel/window") return "{\"window\":1}";
+    if (path == "/api/panel/add") return "{\"gauge\":\"autopilot\"}";
+    if (path == "/api/panel/remove") return "{\"line\":12}";
+    if (path == "/api/panel/move") return "{\"line\":12,\"x\":10,\"y\":300,\"width\":500,\"height\":0}";
     return "{}";
 }
 
@@ -153,6 +158,23 @@ Response get(SessionHolder& sim, const Request& r) {
         answer.headers.emplace_back("Content-Disposition", "attachment; filename=\"session.pbs\"");
         return answer;
     }
+    if (path == "/api/panel.cfg") {
+        auto [name, bytes] = call(sim, [](Session& s) {
+            const PanelDocument* d = s.document();
+            if (!d) throw RequestError(404, "no panel configuration is open");
+            return std::pair{download_name(*d), d->current};
+        });
+        Response answer{.content_type = "application/octet-stream", .body = std::move(bytes)};
+        answer.headers.emplace_back("Content-Disposition", "attachment; filename=\"" + name + "\"");
+        return answer;
+    }
+    if (path == "/api/panel/document")
+        return json_answer(call(sim, [](Session& s) {
+            if (!s.document()) throw RequestError(404, "no panel configuration is open");
+            return document_json(*s.document());
+        }));
+    if (path == "/api/panel/background.png")
+        return Response{.content_type = "image/png", .body = call(sim, [](Session& s) { return s.background_png(); })};
     const std::string_view bitmaps = "/api/bitmap/";
     if (path.starts_with(bitmaps) && path.ends_with(".png")) {
         std::string_view digits = std::string_view(path).substr(bitmaps.size());
@@ -166,6 +188,13 @@ Response get(SessionHolder& sim, const Request& r) {
         return answer;
     }
     throw RequestError(404, "nothing at " + shown(path));
+}
+
+// The panel laid out anew from `document`; the answer carries the document,
+// from which the page file starts its new program instance.
+Response relayout(SessionHolder& sim, const PanelDocument& document) {
+    sim.relayout(document);
+    return json_answer("{\"relayout\":true,\"document\":" + document_json(document) + "}");
 }
 
 Response post(SessionHolder& sim, const Request& r) {
@@ -209,6 +238,42 @@ Response post(SessionHolder& sim, const Request& r) {
         call(sim, [speed](Session& s) { s.speed = speed; return 0; });
         return ok();
     }
+    if (path == "/api/panel/open") {
+        PanelDocument document;
+        try {
+            document = document_from_json(r.body);
+            document.layout();  // a file that does not read is refused before anything changes
+        } catch (const std::invalid_argument& e) {
+            throw RequestError(400, e.what());
+        } catch (const bench::PanelConfigError& e) {
+            throw RequestError(400, e.what());
+        }
+        return relayout(sim, document);
+    }
+    if (path == "/api/panel/window") {
+        int window = integer_field(body_object(r), "window", 0, bench::PANEL_MAX_WINDOW);
+        return relayout(sim, call(sim, [window](Session& s) { return s.in_window(window); }));
+    }
+    if (path == "/api/panel/add") {
+        std::string gauge = string_field(body_object(r), "gauge");
+        return relayout(sim, call(sim, [gauge](Session& s) { return s.with_added(gauge); }));
+    }
+    if (path == "/api/panel/remove") {
+        int line = integer_field(body_object(r), "line", 1, INT32_MAX);
+        return relayout(sim, call(sim, [line](Session& s) { return s.with_removed(line); }));
+    }
+    if (path == "/api/panel/move") {
+        json body = body_object(r);
+        const int line = integer_field(body, "line", 1, INT32_MAX);
+        const int x = integer_field(body, "x", 0, bench::PANEL_MAX_UNITS);
+        const int y = integer_field(body, "y", 0, bench::PANEL_MAX_UNITS);
+        const int width = integer_field(body, "width", 1, bench::PANEL_MAX_UNITS);
+        const int height = body.contains("height") ? integer_field(body, "height", 0, bench::PANEL_MAX_UNITS) : 0;
+        return json_answer(call(sim, [=](Session& s) {
+            s.move(line, x, y, width, height);
+            return s.panel_json();
+        }));
+    }
     if (path == "/api/reset") {
         body_object(r);
         if (!sim.options().allow_reset) throw RequestError(403, "this server does not start new sessions");
@@ -220,12 +285,15 @@ Response post(SessionHolder& sim, const Request& r) {
 
 bool is_get_path(const std::string& path) {
     return find_asset(path) || path.starts_with("/fonts/") || path == "/api/panel" || path == "/api/state" ||
-           path == "/api/session.pbs" || path.starts_with("/api/bitmap/");
+           path == "/api/session.pbs" || path.starts_with("/api/bitmap/") || path == "/api/panel.cfg" ||
+           path == "/api/panel/document" || path == "/api/panel/background.png";
 }
 
 bool is_post_path(const std::string& path) {
     return path == "/api/click" || path == "/api/set" || path == "/api/pause" || path == "/api/step" ||
-           path == "/api/speed" || path == "/api/reset";
+           path == "/api/speed" || path == "/api/reset" || path == "/api/panel/open" ||
+           path == "/api/panel/window" || path == "/api/panel/add" || path == "/api/panel/remove" ||
+           path == "/api/panel/move";
 }
 
 // A known path asked with another method than its own.
@@ -239,9 +307,10 @@ Response wrong_method(const std::string& path, const char* allowed) {
 
 Response handle(SessionHolder& simulation, const Request& request) {
     try {
-        if (request.body.size() > MAX_BODY)
+        const size_t most = request.path == "/api/panel/open" ? DOCUMENT_MAX_BODY : MAX_BODY;
+        if (request.body.size() > most)
             return message(413, "the body is " + std::to_string(request.body.size()) + " bytes; at most " +
-                                    std::to_string(MAX_BODY) + " are taken");
+                                    std::to_string(most) + " are taken");
         const bool get_method = request.method == "GET" || request.method == "HEAD";
         if (is_post_path(request.path) && request.method != "POST") return wrong_method(request.path, "POST");
         if (is_get_path(request.path) && !get_method) return wrong_method(request.path, "GET, HEAD");

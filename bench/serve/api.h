@@ -18,6 +18,19 @@
 //   POST /api/reset  {}                             a new session
 //   GET  /api/session.pbs             the session as a scenario script
 //
+// Placing gauges in a panel configuration (see document.h):
+//   POST /api/panel/open    a document {"name","window","original"[,"current"]}   open it
+//   POST /api/panel/window  {"window":N}                 lay out its window [WindowNN]
+//   POST /api/panel/add     {"gauge":NAME}               add one of ours at the next free gaugeNN
+//   POST /api/panel/remove  {"line":L}                   take our gauge on line L out
+//                                    these four answer {"relayout":true,"document":DOCUMENT}: the
+//                                    panel is laid out anew (the page fetches /api/panel again)
+//   POST /api/panel/move    {"line":L,"x":X,"y":Y,"width":W,"height":H}   move or resize our gauge
+//                                    on line L (H 0: its face's aspect); answered with /api/panel
+//   GET  /api/panel.cfg               the file as it now reads, byte for byte
+//   GET  /api/panel/document          the document, as /api/panel/open takes it
+//   GET  /api/panel/background.png    the window's background, when the server read it from disk
+//
 // Bad input gets a 4xx answer whose body is one line saying what is wrong; a
 // known path asked with another method answers 405 with an Allow header.
 #pragma once
@@ -31,6 +44,7 @@ namespace serve {
 
 class Session;
 struct ServeOptions;
+struct PanelDocument;
 
 // Where the request handling finds the session: the server's simulation
 // thread, or a session stepped by the page's own timer (the WebAssembly
@@ -41,8 +55,13 @@ public:
     // Runs `work` on the session between panel cycles; what it throws
     // (RequestError for a refusal) comes back to the caller.
     virtual void run(std::function<void(Session&)> work) = 0;
-    // Ends the session and starts a new one from the same options.
+    // Ends the session and starts a new one from the same options, with the
+    // panel configuration being edited as it now reads.
     virtual void restart() = 0;
+    // Lays the panel out anew from `document` (a file opened, a gauge added
+    // or taken out, another window): a new session, the module loaded
+    // afresh. The document has been read once already, so it is known to read.
+    virtual void relayout(const PanelDocument& document) = 0;
     virtual const ServeOptions& options() const = 0;
 };
 
@@ -60,7 +79,7 @@ struct Response {
     std::vector<std::pair<std::string, std::string>> headers;
 };
 
-// The largest request body taken.
+// The largest request body taken; a document opened may be larger (DOCUMENT_MAX_BODY).
 constexpr size_t MAX_BODY = 16 * 1024;
 
 Response handle(SessionHolder& sessions, const Request& request);

@@ -9,6 +9,7 @@
 
 #include "bench/common/script.h"
 #include "bench/serve/api.h"
+#include "bench/serve/document.h"
 #include "bench/serve/simulation_thread.h"
 
 namespace serve {
@@ -44,7 +45,7 @@ void adapt(SimulationThread& simulation, const httplib::Request& in, httplib::Re
 HttpServer::HttpServer(SimulationThread& simulation) : impl_(std::make_unique<Impl>()) {
     httplib::Server& server = impl_->server;
     // Bodies a little over the handler's limit reach it and get its message; far larger ones are cut off here.
-    server.set_payload_max_length(MAX_BODY * 4);
+    server.set_payload_max_length(DOCUMENT_MAX_BODY + MAX_BODY * 4);
     // The port is this server's alone: the library's default would let a
     // second server share it (SO_REUSEPORT), splitting requests between them.
     server.set_socket_options([](socket_t socket) {
@@ -57,7 +58,7 @@ HttpServer::HttpServer(SimulationThread& simulation) : impl_(std::make_unique<Im
     // What the library refuses by itself (a body far too large, a request it cannot read) gets a line too.
     server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& out) {
         if (!out.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        const std::string line = out.status == 413 ? "the body is larger than the " + std::to_string(MAX_BODY) +
+        const std::string line = out.status == 413 ? "the body is larger than the " + std::to_string(DOCUMENT_MAX_BODY + MAX_BODY * 4) +
                                                          " bytes the server takes\n"
                                                    : "the request cannot be served (status " +
                                                          std::to_string(out.status) + ")\n";

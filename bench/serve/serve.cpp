@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <thread>
 
@@ -20,6 +21,7 @@ struct Arguments {
     ServeOptions options;
     int port = 8022;
     std::string panel_file;
+    int window = bench::FIRST_WINDOW;
 };
 
 Arguments parse_arguments(const std::vector<std::string>& args, const std::string& default_module) {
@@ -44,6 +46,14 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
             a.options.module.sound_path = value();
         } else if (arg == "--bitmaps") {
             a.options.module.bitmap_folder = value();
+        } else if (arg == "--window") {
+            const std::string& text = value();
+            char* end = nullptr;
+            long window = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end || window < 0 || window > bench::PANEL_MAX_WINDOW)
+                throw bench::BenchError("--window takes a window number from 0 to " +
+                                        std::to_string(bench::PANEL_MAX_WINDOW) + " (the N of [WindowNN])");
+            a.window = int(window);
         } else if (arg == "--paused") {
             a.options.start_paused = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -55,7 +65,22 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
         }
     }
     bench::read_gauges(a.options.module.module_path);  // the names a configuration may place
-    a.options.panel = a.panel_file.empty() ? bench::default_panel() : bench::read_panel_config(a.panel_file);
+    if (a.panel_file.empty()) {
+        if (a.window != bench::FIRST_WINDOW) throw bench::BenchError("--window chooses a window of a panel configuration; name one");
+        a.options.panel = bench::default_panel();
+        return a;
+    }
+    // The file is the document the page edits; its pictures are read from its folder.
+    PanelDocument document{.name = a.panel_file, .window = a.window};
+    document.original = document.current = bench::read_panel_text(a.panel_file);
+    if (document.original.size() > PANEL_MAX_BYTES)
+        throw bench::BenchError(a.panel_file + ": the panel configuration is larger than " +
+                                std::to_string(PANEL_MAX_BYTES) + " bytes");
+    document.folder = std::filesystem::path(a.panel_file).parent_path().string();
+    if (document.folder.empty()) document.folder = ".";
+    a.options.panel = document.layout();
+    if (!a.options.panel.background_problem.empty()) std::cerr << "panelbench serve: " << a.options.panel.background_problem << "\n";
+    a.options.document = std::move(document);
     return a;
 }
 

@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/common/bmp.h"
+#include "bench/common/panel_writer.h"
 #include "bench/common/render.h"
 #include "bench/common/script.h"
 #include "module/tokens.h"
@@ -31,6 +33,13 @@ const std::pair<const char*, double> START[] = {
     {"baro", 29.92}, {"altitude", 2500}, {"ap_alt_ref", 3000}, {"ap_master", 1}};
 
 std::string number_text(double value);
+
+// The number of the window laid out.
+int number_of(const bench::PanelConfig& panel) {
+    for (const bench::PanelWindow& w : panel.windows)
+        if (w.section == panel.section) return w.number;
+    return -1;
+}
 
 // The range check of a setting, by whatever name or number it came.
 void check_range(const bench::TokenRef& ref, double value) {
@@ -111,7 +120,12 @@ const std::vector<SettingRange>& setting_ranges() {
 Session::Session(const ServeOptions& options) : options_(options) {
     paused = options_.start_paused;
     sim_ = std::make_unique<bench::Simulation>(options_.module, [this](const std::string& line) { keep(line); });
-    if (options_.panel.source.empty()) options_.panel = bench::default_panel();
+    if (options_.document) {
+        options_.panel = options_.document->layout();
+        options_.panel.source = options_.document->name;
+    } else if (options_.panel.source.empty()) {
+        options_.panel = bench::default_panel();
+    }
     for (const bench::PanelPlacement& placement : options_.panel.gauges) {
         if (!placement.ours()) continue;
         const std::string name = placement.name.empty() ? placement.gauge : placement.name;
@@ -196,6 +210,92 @@ void Session::run_cycle() {
     sim_->cycle();
 }
 
+PanelDocument& Session::editable() {
+    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
+    return *options_.document;
+}
+
+namespace {
+
+// The writer's refusals as the page's: a file that does not read, or a place out of range.
+template <class Edit>
+bench::PlacedText edited(Edit edit) {
+    try {
+        return edit();
+    } catch (const bench::PanelConfigError& e) {
+        throw RequestError(400, e.what());
+    } catch (const std::invalid_argument& e) {
+        throw RequestError(400, e.what());
+    }
+}
+
+}  // namespace
+
+void Session::move(int line, int x, int y, int width, int height) {
+    PanelDocument& document = editable();
+    const bench::GaugePlace place{.x = x, .y = y, .width = width, .height = height};
+    const bench::PlacedText result =
+        edited([&] { return bench::move_gauge(document.current, document.name, document.window, line, place); });
+    const bench::PanelConfig moved = bench::parse_panel_config(result.text, document.name, document.window);
+    // Only numbers on one line changed: the same gauges, in the same order, keep running where they now stand.
+    for (size_t i = 0; i < options_.panel.gauges.size() && i < moved.gauges.size(); ++i) {
+        bench::PanelPlacement& p = options_.panel.gauges[i];
+        p.x = moved.gauges[i].x;
+        p.y = moved.gauges[i].y;
+        p.width = moved.gauges[i].width;
+        p.height = moved.gauges[i].height;
+    }
+    document.current = result.text;
+}
+
+PanelDocument Session::with_added(const std::string& gauge) const {
+    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
+    PanelDocument document = *options_.document;
+    const bench::PanelConfig& panel = options_.panel;
+    const auto [face_width, face_height] = bench::face_size(gauge);
+    bench::GaugePlace place{.gauge = gauge, .width = face_width > 0 ? face_width : 1};
+    if (panel.width > 0 && place.width > panel.width) place.width = panel.width;
+    const int height = bench::height_keeping_aspect(place.width, face_width, face_height);
+    place.x = std::max(0, (panel.width - place.width) / 2);
+    place.y = std::max(0, (panel.height - height) / 2);
+    document.current =
+        edited([&] { return bench::add_gauge(document.current, document.name, document.window, place); }).text;
+    return document;
+}
+
+PanelDocument Session::with_removed(int line) const {
+    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
+    PanelDocument document = *options_.document;
+    document.current =
+        edited([&] { return bench::remove_gauge(document.current, document.name, document.window, line); }).text;
+    return document;
+}
+
+PanelDocument Session::in_window(int window) const {
+    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to choose its window");
+    PanelDocument document = *options_.document;
+    document.window = window;
+    try {
+        document.layout();  // refused here, before the panel is laid out anew
+    } catch (const bench::PanelConfigError& e) {
+        throw RequestError(400, e.what());
+    }
+    return document;
+}
+
+std::string Session::background_png() const {
+    if (!options_.panel.background_picture)
+        throw RequestError(404, options_.panel.background.empty()
+                                    ? "this window names no background picture"
+                                    : "the server has no picture " + options_.panel.background + " to send");
+    const bench::BmpImage& picture = *options_.panel.background_picture;
+    bench::Image image;
+    image.width = picture.width;
+    image.height = picture.height;
+    image.rgb = picture.rgb;
+    return bench::encode_png(image);
+}
+
 const std::string& Session::bitmap_png(int32_t id) const {
     auto found = pngs_.find(id);
     if (found == pngs_.end()) throw RequestError(404, "no gauge on this panel shows bitmap " + std::to_string(id));
@@ -208,6 +308,8 @@ std::string Session::panel_json() const {
     for (const bench::PanelPlacement& placement : panel.gauges)
         if (!placement.ours())
             boxes.push_back({{"label", placement.file + "!" + placement.gauge},
+                             {"key", placement.key},
+                             {"line", placement.line},
                              {"x", placement.x},
                              {"y", placement.y},
                              {"width", placement.width},
@@ -248,6 +350,9 @@ std::string Session::panel_json() const {
             placement.height > 0 ? placement.height : bench::height_keeping_aspect(width, face.width, face.height);
         gauges.push_back({{"name", p.name},
                           {"gauge", p.gauge->name()},
+                          {"key", placement.key},
+                          {"line", placement.line},
+                          {"height_given", placement.height > 0},
                           {"x", placement.x},
                           {"y", placement.y},
                           {"width", width},
@@ -263,7 +368,37 @@ std::string Session::panel_json() const {
     json ranges = json::object();
     for (const SettingRange& r : setting_ranges())
         ranges[r.token] = {{"low", r.low}, {"high", r.high}, {"unit", r.unit}};
+    json document = nullptr;
+    if (const PanelDocument* d = this->document()) {
+        json windows = json::array(), changes = json::array();
+        for (const bench::PanelWindow& w : panel.windows)
+            if (w.number >= 0) windows.push_back({{"number", w.number}, {"section", w.section}, {"title", w.title}});
+        for (const bench::GaugeLineChange& c : bench::gauge_line_changes(d->original, d->current, d->name))
+            changes.push_back({{"section", c.section},
+                               {"key", c.key},
+                               {"kind", c.kind},
+                               {"line", c.line},
+                               {"now", c.now},
+                               {"was", c.was}});
+        json background = nullptr;
+        if (!panel.background.empty())
+            background = {{"name", panel.background},
+                          {"line", panel.background_line},
+                          {"served", panel.background_picture != nullptr},
+                          {"problem", panel.background_problem}};
+        document = {{"name", d->name},
+                    {"download", download_name(*d)},
+                    {"window", panel.windows.empty() ? -1 : number_of(panel)},
+                    {"windows", windows},
+                    {"background", background},
+                    {"edited", d->current != d->original},
+                    {"changes", changes}};
+    }
+    json gauge_names = json::array();
+    for (const std::string& name : bench::gauge_names()) gauge_names.push_back(name);
     return json{{"source", panel.source},
+                {"document", document},
+                {"our_gauges", gauge_names},
                 {"labels", panel.source == bench::default_panel().source},  // names beneath, as the bench's panel pictures
                 {"section", panel.section},
                 {"width", panel.width},
@@ -273,7 +408,7 @@ std::string Session::panel_json() const {
                 {"ranges", ranges},
                 {"boxes", boxes},
                 {"gauges", gauges}}
-        .dump();
+        .dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::string Session::state_json(int64_t since) const {

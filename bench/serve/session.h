@@ -11,12 +11,14 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bench/common/panel_config.h"
 #include "bench/common/simulation.h"
+#include "bench/serve/document.h"
 
 namespace serve {
 
@@ -31,6 +33,9 @@ struct ServeOptions {
     // No source: all five gauges side by side, laid out when the session has
     // loaded the module and knows its gauges.
     bench::PanelConfig panel;
+    // A panel configuration being edited: when set, the panel is its
+    // window, laid out from its current bytes, and `panel` is not read.
+    std::optional<PanelDocument> document;
     bool start_paused = false;
     bool allow_reset = true;     // a new session reloads the module
     size_t max_actions = 20000;  // what one recorded session may hold
@@ -55,8 +60,28 @@ public:
     // HostError for a module that cannot be loaded.
     explicit Session(const ServeOptions& options);
 
-    // The layout and what each gauge shows where, as JSON.
+    // The layout and what each gauge shows where, as JSON; with a document,
+    // also its windows, the background the window names, each gauge's line,
+    // and the gauge lines changed since the file was opened.
     std::string panel_json() const;
+    // The document being edited, or null.
+    const PanelDocument* document() const { return options_.document ? &*options_.document : nullptr; }
+    // The window's background as a PNG, when the server read it from the
+    // document's folder; RequestError 404 otherwise.
+    std::string background_png() const;
+
+    // Editing the document (RequestError 409 without one; 400 for a line
+    // that is not one of this module's gauges in the window, or a place out
+    // of range). A move changes the layout at once; the gauges keep running.
+    void move(int line, int x, int y, int width, int height);
+    // The document with a gauge of this module added (in the middle of the
+    // window at its face's size), with one taken out, or laid out in another
+    // window: the session itself is unchanged until the holder lays the
+    // panel out anew from it (SessionHolder::relayout).
+    PanelDocument with_added(const std::string& gauge) const;
+    PanelDocument with_removed(int line) const;
+    PanelDocument in_window(int window) const;
+
     // The PNG of a bitmap the placed gauges show; RequestError 404 for another id.
     const std::string& bitmap_png(int32_t id) const;
     // Time, lamps, read-outs, tokens, chimes and the timeline lines from `since` on, as JSON.
@@ -89,6 +114,7 @@ private:
     void record(std::string line);
     void keep(const std::string& line);
     void run_cycle();
+    PanelDocument& editable();
 
     ServeOptions options_;
     std::unique_ptr<bench::Simulation> sim_;

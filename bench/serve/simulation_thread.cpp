@@ -45,12 +45,21 @@ void SimulationThread::submit(std::function<void()> job) {
     wake_.notify_all();
 }
 
-void SimulationThread::restart() {
+void SimulationThread::restart() { replace(std::nullopt); }
+
+void SimulationThread::relayout(const PanelDocument& document) { replace(document); }
+
+void SimulationThread::replace(std::optional<PanelDocument> document) {
     // The failure, if any, comes back as a message (see call()).
-    auto task = std::make_shared<std::packaged_task<std::string()>>([this]() -> std::string {
+    auto task = std::make_shared<std::packaged_task<std::string()>>([this, document]() -> std::string {
         try {
+            ServeOptions next = options_;
+            if (document)
+                next.document = document;
+            else if (session_ && session_->document())
+                next.document = *session_->document();
             session_.reset();  // the old host is gone before the new one loads the module
-            session_ = std::make_unique<Session>(options_);
+            session_ = std::make_unique<Session>(next);
             return "";
         } catch (const std::exception& e) {
             return std::string("a new session could not start: ") + e.what();

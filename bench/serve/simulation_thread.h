@@ -71,8 +71,10 @@ public:
         call([work = std::move(work)](Session& s) { work(s); return 0; });
     }
 
-    // Ends the session and starts a new one from the same options.
+    // Ends the session and starts a new one from the same options, with the
+    // document being edited as it now reads.
     void restart() override;
+    void relayout(const PanelDocument& document) override;
 
     const ServeOptions& options() const override { return options_; }
 
@@ -84,6 +86,9 @@ private:
     std::chrono::steady_clock::duration period() const;
     void submit(std::function<void()> job);
     void loop(std::promise<void>& started);
+    // A new session in place of the old one: with `document` when given,
+    // else with the old session's document.
+    void replace(std::optional<PanelDocument> document);
 
     ServeOptions options_;
     std::unique_ptr<Session> session_;  // made, used and ended on the thread only
