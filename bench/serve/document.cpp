@@ -87,7 +87,7 @@ std::string base64_decode(std::string_view text) {
 
 std::string document_json(const PanelDocument& d) {
     return json{{"name", d.name},
-                {"window", d.window},
+                {"window", d.window >= 0 ? json(d.window) : json(nullptr)},
                 {"original", base64_encode(d.original)},
                 {"current", base64_encode(d.current)}}
         .dump(-1, ' ', false, json::error_handler_t::replace);

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Writes the panel bench's page as one file that runs from disk with no
 server and no network: the page's own files (index.html, panel.css,
-panel.js) with the stylesheet and scripts written in, the WebAssembly build
+panel.js, layout.js) with the stylesheet and scripts written in, the WebAssembly build
 and its script, and the read-out faces. The WebAssembly and the faces are
 carried gzipped and in base64 in script elements the page reads itself;
 the faces' licence notice is carried in a comment.
@@ -52,11 +52,12 @@ def main():
     html = read(os.path.join(args.page, "index.html"))
     css = read(os.path.join(args.page, "panel.css"))
     js = read(os.path.join(args.page, "panel.js"))
+    layout = read(os.path.join(args.page, "layout.js"))
     glue = read(args.script)
     licence = read(args.licence).replace("--", "- -")
 
     link = '<link rel="stylesheet" href="/panel.css">'
-    tag = '<script src="/panel.js"></script>'
+    tag = '<script src="/panel.js"></script>\n<script src="/layout.js"></script>'
     for needed in (link, tag):
         if needed not in html:
             sys.exit("make_page: index.html lacks " + needed)
@@ -67,12 +68,14 @@ def main():
     scripts = "\n".join(payload + [
         "<script>\n" + script_text(glue, args.script) + "\n</script>",
         "<script>\n" + script_text(js, "panel.js") + "\n</script>",
+        "<script>\n" + script_text(layout, "layout.js") + "\n</script>",
     ])
-    # The session's download is made by the page itself here (panel.js).
-    download = 'href="/api/session.pbs"'
-    if download not in html:
-        sys.exit("make_page: index.html lacks the download link " + download)
-    html = html.replace(download, 'href="#download"')
+    # The downloads are made by the page itself here (panel.js, layout.js).
+    for download, anchor in (('href="/api/session.pbs"', 'href="#download"'),
+                             ('href="/api/panel.cfg"', 'href="#download-cfg"')):
+        if download not in html:
+            sys.exit("make_page: index.html lacks the download link " + download)
+        html = html.replace(download, anchor)
     html = html.replace(link, "<style>\n" + css + "\n</style>")
     html = html.replace(tag, scripts)
     notice = ("<!--\nThe panel bench's page as one file: the gauges in the browser, with no server and no network.\n"

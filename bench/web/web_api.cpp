@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/serve/api.h"
+#include "bench/serve/document.h"
 #include "bench/serve/stepped_session.h"
 
 namespace {
@@ -25,10 +26,13 @@ serve::Response answer;
 extern "C" {
 
 // Starts the session: 1, or 0 with the reason in web_failure(). A program
-// instance holds one session; a new session is a new instance.
-EMSCRIPTEN_KEEPALIVE int web_start(int paused) {
+// instance holds one session; a new session is a new instance. `document`
+// is the panel configuration being edited, as /api/panel/document gives it,
+// or empty for the five gauges side by side.
+EMSCRIPTEN_KEEPALIVE int web_start(int paused, const char* document) {
     try {
         serve::ServeOptions options;
+        if (document && *document) options.document = serve::document_from_json(document);
         options.module.module_path = MODULE_PATH;
         options.module.sound_path = SOUND_PATH;
         options.start_paused = paused != 0;

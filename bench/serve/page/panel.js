@@ -8,6 +8,9 @@
 // the one file try-in-browser.html (which carries the WebAssembly build and
 // defines createPanelBench), direct calls into the same request handling
 // running in the page, on a session the page's own timer steps.
+//
+// Placing gauges in a panel configuration of one's own (opening it, its
+// background, dragging, the download) is layout.js, loaded after this file.
 'use strict';
 
 const POLL_MS = 55;  // about one panel cycle
@@ -72,7 +75,14 @@ function httpTransport() {
       if (!response.ok) throw new Error((await response.text()).trim());
       return response.arrayBuffer();
     },
+    async bytes(path) {
+      const response = await fetch(path);
+      if (!response.ok) throw new Error((await response.text()).trim());
+      return new Uint8Array(await response.arrayBuffer());
+    },
     async reset() { return this.request('/api/reset', {}); },
+    // The server has laid the panel out anew already.
+    async relayout() {},
   };
 }
 
@@ -90,8 +100,22 @@ async function webTransport() {
   const compiled = await WebAssembly.compile(await unpack('payload-wasm'));
   const decoder = new TextDecoder();
   let program = null, last = 0;
-  async function start() {
-    program = await createPanelBench({
+  // A text handed to the program in its own memory (a document may be too
+  // large for the stack that passing it directly would use).
+  function withText(program, text, work) {
+    const size = program.lengthBytesUTF8(text) + 1, at = program._malloc(size);
+    try {
+      program.stringToUTF8(text, at, size);
+      return work(at);
+    } finally {
+      program._free(at);
+    }
+  }
+  // A new program instance, with the panel configuration being edited
+  // (its document as JSON) or without one. It replaces the running one only
+  // once it has started.
+  async function start(documentJson) {
+    const next = await createPanelBench({
       instantiateWasm(imports, done) {
         WebAssembly.instantiate(compiled, imports).then(instance => done(instance, compiled));
         return {};
@@ -99,7 +123,9 @@ async function webTransport() {
       print() {},
       printErr(text) { console.warn(text); },
     });
-    if (!program._web_start(0)) throw new Error(program.UTF8ToString(program._web_failure()));
+    if (!withText(next, documentJson || '', at => next._web_start(0, at)))
+      throw new Error(next.UTF8ToString(next._web_failure()));
+    program = next;
     last = performance.now();
   }
   await start();
@@ -111,8 +137,9 @@ async function webTransport() {
   }, 1000 / 18);
   function answer(method, path, body) {
     const q = path.indexOf('?');
-    const status = program.ccall('web_handle', 'number', ['string', 'string', 'string', 'string'],
-      [method, q < 0 ? path : path.slice(0, q), q < 0 ? '' : path.slice(q + 1), body === undefined ? '' : JSON.stringify(body)]);
+    const status = withText(program, body === undefined ? '' : JSON.stringify(body), at =>
+      program.ccall('web_handle', 'number', ['string', 'string', 'string', 'number'],
+        [method, q < 0 ? path : path.slice(0, q), q < 0 ? '' : path.slice(q + 1), at]));
     const at = program._web_answer(), size = program._web_answer_size();
     return { ok: status >= 200 && status < 300, status, bytes: program.HEAPU8.slice(at, at + size) };
   }
@@ -128,11 +155,19 @@ async function webTransport() {
       return URL.createObjectURL(new Blob([r.bytes], { type: 'image/png' }));
     },
     async font(name) { return unpack('payload-font-' + name); },
+    async bytes(path) {
+      const r = answer('GET', path);
+      if (!r.ok) throw new Error(decoder.decode(r.bytes).trim());
+      return r.bytes;
+    },
+    // A new session carries the panel configuration being edited, as it now reads.
     async reset() {
-      program = null;
-      await start();
+      const d = answer('GET', '/api/panel/document');
+      await start(d.ok ? decoder.decode(d.bytes) : '');
       return { ok: true, text: '{"ok":true}' };
     },
+    // A panel laid out anew is a new instance, started with the document.
+    async relayout(doc) { await start(JSON.stringify(doc)); },
   };
 }
 
@@ -206,15 +241,17 @@ async function loadFonts() {
   })).catch(e => console.warn('read-out face not loaded: ' + e.message));
 }
 
+// The panel's layout and what it needs drawn; again after the panel is laid out anew.
 async function load() {
   bench.panel = JSON.parse(await call('/api/panel'));
+  bench.state = null;
   const ids = new Set();
   for (const g of bench.panel.gauges) {
     ids.add(g.face.bitmap);
     for (const l of g.lamps) ids.add(l.bitmap);
   }
-  await Promise.all([...ids].map(async id => { bench.images[id] = await loadImage(id); }));
-  await loadFonts();
+  await Promise.all([...ids].filter(id => !bench.images[id]).map(async id => { bench.images[id] = await loadImage(id); }));
+  if (!document.fonts.check('10px DSEG7')) await loadFonts();
   $('source').textContent = bench.panel.source + ' [' + bench.panel.section + ']';
   for (const form of document.querySelectorAll('form.setting')) {
     const range = bench.panel.ranges[form.dataset.token], input = form.querySelector('input');
@@ -223,8 +260,9 @@ async function load() {
     input.max = range.high;
     input.title = range.low + ' to ' + range.high + ' ' + range.unit;
   }
+  await layoutLoaded();
   fit();
-  window.addEventListener('resize', () => { fit(); draw(); });
+  draw();
 }
 
 // Scales the panel to the zoom chosen: to the width at hand (never below a
@@ -251,6 +289,7 @@ function draw() {
   context.fillStyle = '#2a2a2a';
   context.fillRect(0, 0, canvas.width, canvas.height);
   context.setTransform(ratio, 0, 0, ratio, 0, 0);
+  layoutBeneath();
   // Gauges of other files: labelled empty boxes.
   for (const b of panel.boxes) {
     const height = b.height || b.width;  // square when the line gives no height
@@ -296,6 +335,7 @@ function draw() {
       context.fillText(g.name, g.x + g.width / 2, g.y + g.height + 4, g.width);
     }
   });
+  layoutAbove(ratio);
 }
 
 // The height of an '8' in the read-out face, per pixel of font size.
@@ -373,7 +413,7 @@ canvas.addEventListener('mousemove', event => {
   const at = facePoint(event);
   const name = at ? at.gauge.name + (at.control ? ' ' + at.control.name : '') : '';
   canvas.title = name;
-  canvas.style.cursor = at && at.control ? 'pointer' : 'default';
+  canvas.style.cursor = layoutCursor(event) || (at && at.control ? 'pointer' : 'default');
   $('pointer').textContent = name;
   const hover = mark(at);
   if (!same(hover, bench.hover)) {
@@ -389,6 +429,7 @@ canvas.addEventListener('mouseleave', () => {
 
 canvas.addEventListener('mousedown', event => {
   if (!bench.panel || event.button !== 0) return;
+  if (layoutPointerDown(event)) return;
   bench.pressed = mark(facePoint(event));
   draw();
 });
@@ -400,7 +441,7 @@ window.addEventListener('mouseup', () => {
 });
 
 canvas.addEventListener('click', event => {
-  if (!bench.panel) return;
+  if (!bench.panel || layoutTookClick()) return;
   const at = facePoint(event);
   if (at) click(at.gauge.name, at.x, at.y);
 });
@@ -568,15 +609,23 @@ function wire() {
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   });
   $('reset').addEventListener('click', async () => {
-    bench.timeline = [];
-    bench.next = 0;
-    bench.chimesHeard = null;
-    $('timeline').textContent = '';
+    startOver();
     await act('/api/reset', {});
   });
+  window.addEventListener('resize', () => { if (bench.panel) { fit(); draw(); } });
+  wireLayout();
 }
 
-(async () => {
+// A new session's timeline starts empty.
+function startOver() {
+  bench.timeline = [];
+  bench.next = 0;
+  bench.chimesHeard = null;
+  $('timeline').textContent = '';
+}
+
+// Started once every script of the page has run (layout.js among them).
+document.addEventListener('DOMContentLoaded', async () => {
   try {
     transport = typeof createPanelBench === 'function' ? await webTransport() : httpTransport();
     wire();
@@ -585,4 +634,4 @@ function wire() {
   } catch (e) {
     showStatus('the page could not start: ' + e.message);
   }
-})();
+});
