@@ -146,6 +146,68 @@ TEST_CASE("what the reader refuses, the writer refuses, and an unknown gauge or 
     CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, 1, 16385}), std::invalid_argument);
 }
 
+TEST_CASE("the page's edits: a copy moved by its line, a second copy added, a gauge taken out") {
+    // Two copies of the annunciator: the second is moved by its own line, the first stays.
+    const std::string twice = "[Window00]\r\nsize_mm=900,400\r\n"
+                              "gauge00=vmq_Tavok22ap!annunciator, 1, 2, 300\r\n"
+                              "gauge01=vmq_Tavok22ap!annunciator, 1, 200, 300 ; lower\r\n"
+                              "gauge02=other!clock, 500, 0, 100\r\n";
+    bench::PlacedText moved = bench::move_gauge(twice, "p.cfg", 0, 4, {.x = 400, .y = 210, .width = 320, .height = 160});
+    CHECK(moved.entry == "gauge01=vmq_Tavok22ap!annunciator, 400, 210, 320, 160 ; lower");
+    CHECK(changed(twice, moved.text) == std::vector<size_t>{4});
+    // Another file's gauge, a line that is no gauge, a line past the end: not ours to move.
+    for (int line : {5, 2, 9})
+        CHECK_THROWS_WITH_AS(bench::move_gauge(twice, "p.cfg", 0, line, {.x = 1, .y = 1, .width = 1}),
+                             ("line " + std::to_string(line) + " of p.cfg is not a gauge of this module in [Window00]").c_str(),
+                             std::invalid_argument);
+
+    // Added though the window shows it already: a third copy, at the next free number, after the last gauge line.
+    bench::PlacedText added = bench::add_gauge(twice, "p.cfg", 0, {.gauge = "Annunciator", .x = 5, .y = 6, .width = 7});
+    CHECK(added.entry == "gauge03=vmq_Tavok22ap!annunciator, 5, 6, 7");
+    CHECK(added.line == 6);
+    CHECK(added.text == twice + "gauge03=vmq_Tavok22ap!annunciator, 5, 6, 7\r\n");
+    PanelConfig three = parse_panel_config(added.text, "p.cfg");
+    REQUIRE(three.gauges.size() == 4);
+    CHECK(three.gauges[3].name == "annunciator-3");
+
+    // Taken out: the line and its line end, nothing else; the other copy keeps its line and place.
+    bench::PlacedText removed = bench::remove_gauge(twice, "p.cfg", 0, 3);
+    CHECK(removed.entry == "gauge00=vmq_Tavok22ap!annunciator, 1, 2, 300");
+    CHECK(removed.text == "[Window00]\r\nsize_mm=900,400\r\n"
+                          "gauge01=vmq_Tavok22ap!annunciator, 1, 200, 300 ; lower\r\ngauge02=other!clock, 500, 0, 100\r\n");
+    CHECK_THROWS_AS(bench::remove_gauge(twice, "p.cfg", 0, 5), std::invalid_argument);  // another file's gauge stays
+    // The last line, with no line end after it: the file goes on ending without one.
+    CHECK(bench::remove_gauge("[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot,1,1,1", "p.cfg", 0, 3).text ==
+          "[Window00]\nsize_mm=9,9");
+    // Every gauge of a window taken out, then one added: it goes after the window's last key.
+    const std::string alone = "\xEF\xBB\xBF[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot,1,1,1\n[Window01]\nsize_mm=1,1\n";
+    const std::string empty = bench::remove_gauge(alone, "p.cfg", 0, 3).text;
+    CHECK(empty == "\xEF\xBB\xBF[Window00]\nsize_mm=9,9\n[Window01]\nsize_mm=1,1\n");
+    CHECK(bench::add_gauge(empty, "p.cfg", 0, {.gauge = "autopilot", .x = 1, .y = 1, .width = 1}).text ==
+          "\xEF\xBB\xBF[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot, 1, 1, 1\n[Window01]\nsize_mm=1,1\n");
+}
+
+TEST_CASE("the changed gauge lines of every window, between the file as opened and as it now reads") {
+    std::string now = place_gauge(DESIGNED, "panel.cfg", 0, {"autopilot", 40, 310, 480}).text;
+    now = bench::add_gauge(now, "panel.cfg", 1, {.gauge = "autopilot", .x = 0, .y = 0, .width = 300}).text;
+    now = bench::remove_gauge(now, "panel.cfg", 1, 15).text;  // the annunciator of [Window01]
+    const std::vector<bench::GaugeLineChange> changes = bench::gauge_line_changes(DESIGNED, now, "panel.cfg");
+    REQUIRE(changes.size() == 3);
+    CHECK(changes[0].section == "Window00");
+    CHECK(changes[0].kind == "changed");
+    CHECK(changes[0].key == "Gauge01");
+    CHECK(changes[0].line == 11);
+    CHECK(changes[0].now == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot, 40, 310, 480  ; ours");
+    CHECK(changes[0].was == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot ,10 , 300, 500  ; ours");
+    CHECK(changes[1].kind == "added");
+    CHECK(changes[1].now == "gauge01=vmq_Tavok22ap!autopilot, 0, 0, 300");
+    CHECK(changes[2].kind == "removed");
+    CHECK(changes[2].was == "gauge00=vmq_Tavok22ap!annunciator,0,0,300");
+    CHECK(changes[2].now.empty());
+    // Moved back where it was, written as it was: nothing has changed.
+    CHECK(bench::gauge_line_changes(DESIGNED, DESIGNED, "panel.cfg").empty());
+}
+
 TEST_CASE("a file is written whole: the new bytes, or on failure the old file untouched") {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("panel-writer-" + std::to_string(::getpid()));

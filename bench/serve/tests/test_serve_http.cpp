@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/common/script.h"
+#include "bench/serve/document.h"
 #include "bench/serve/http_server.h"
 
 using nlohmann::json;
@@ -73,10 +74,17 @@ TEST_CASE("several clients at once, while the panel runs: every answer whole, ev
     CHECK(clicks == size_t(CLIENTS * CLICKS));
     // Bad input over the wire is refused the same way, and the server keeps serving.
     httplib::Client client(serve::HttpServer::HOST, running.port);
+    // A body over a request's limit is answered by the handler; one far over
+    // every limit (a document's included) is cut off by the server itself.
     auto big = client.Post("/api/set", std::string(100000, '{'), "application/json");
     REQUIRE(big);
     CHECK(big->status == 413);
-    CHECK(big->body == "the body is larger than the 16384 bytes the server takes\n");
+    CHECK(big->body == "the body is 100000 bytes; at most 16384 are taken\n");
+    const size_t most = serve::DOCUMENT_MAX_BODY + serve::MAX_BODY * 4;
+    auto huge = client.Post("/api/panel/open", std::string(most + 1, '{'), "application/json");
+    REQUIRE(huge);
+    CHECK(huge->status == 413);
+    CHECK(huge->body == "the body is larger than the " + std::to_string(most) + " bytes the server takes\n");
     auto after = client.Get("/api/state");
     REQUIRE(after);
     CHECK(after->status == 200);

@@ -1,0 +1,271 @@
+// Placing gauges in a panel configuration from the page: the file opened as
+// the page sends it, its windows and background, our gauges moved, added
+// and taken out, and the file given back with every other byte as it was
+// (a byte-order mark, CRLF, a comment in a Windows code page).
+#include "bench/serve/tests/serve_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "bench/common/bmp.h"
+#include "bench/common/panel_writer.h"
+#include "bench/serve/document.h"
+
+using nlohmann::json;
+using servetest::get;
+using servetest::post;
+using test::has;
+
+namespace {
+
+// A designer's file: a byte-order mark, CRLF, a degree sign in code page
+// 1252 in a comment, two windows, another file's gauges, a virtual cockpit.
+const std::string DESIGNED =
+    "\xEF\xBB\xBF// Trainer panel, 12\xB0 tilt\r\n"
+    "[Window Titles]\r\n"
+    "Window00=Main\r\n"
+    "Window01=Stack\r\n"
+    "\r\n"
+    "[Window00]\r\n"
+    "file=main.bmp\r\n"
+    "size_mm=1000,500\r\n"
+    "gauge00=other!clock,   600,  20, 120   ; theirs\r\n"
+    "gauge01=vmq_Tavok22ap!annunciator, 10, 10, 300\r\n"
+    "\r\n"
+    "[Window01]\r\n"
+    "file_1024=stack.bmp\r\n"
+    "size_mm=1000,400\r\n"
+    "gauge00=vmq_Tavok22ap!autopilot,    20,  30, 500\r\n"
+    "gauge01=other!transponder, 600, 220, 300, 100\r\n"
+    "gauge02=vmq_Tavok22ap!altpreselector, 20, 220, 300\r\n"
+    "\r\n"
+    "[Vcockpit01]\r\n"
+    "gauge00=vmq_Tavok22ap!vcaltpreselector, 0, 0, 300\r\n";
+
+std::string open_body(const std::string& bytes, int window, const std::string& name = "panel.cfg") {
+    return json{{"name", name}, {"window", window}, {"original", serve::base64_encode(bytes)}}.dump();
+}
+
+// The page's panel: after a change that lays it out anew, the served page
+// reads the same server again; the page file starts a new program
+// instance with the document the answer carries, as here.
+struct Page {
+    std::unique_ptr<servetest::Sessions> sim = std::make_unique<servetest::Sessions>(servetest::options());
+
+    json relaid(const serve::Response& answer) {
+        INFO(answer.body);
+        REQUIRE(answer.status == 200);
+        const json a = json::parse(answer.body);
+        REQUIRE(a["relayout"] == true);
+#if defined(__EMSCRIPTEN__)
+        serve::ServeOptions options = servetest::options();
+        options.document = serve::document_from_json(a["document"].dump());
+        sim = std::make_unique<servetest::Sessions>(options);
+#endif
+        return panel();
+    }
+    json panel() { return json::parse(get(*sim, "/api/panel").body); }
+    serve::Response post(const std::string& path, const json& body) { return servetest::post(*sim, path, body.dump()); }
+    std::string file() {
+        serve::Response r = get(*sim, "/api/panel.cfg");
+        REQUIRE(r.status == 200);
+        return r.body;
+    }
+};
+
+const json& gauge(const json& panel, const std::string& name) {
+    for (const json& g : panel["gauges"])
+        if (g["name"] == name) return g;
+    FAIL("no gauge " << name << " in " << panel["gauges"].dump());
+    throw;
+}
+
+}  // namespace
+
+TEST_CASE("the document as the page carries it: base64 both ways, and what is refused") {
+    std::string all;
+    for (int c = 0; c < 256; ++c) all += char(c);
+    for (size_t length : {0, 1, 2, 3, 4, 5, 256}) {
+        const std::string bytes = all.substr(256 - length);
+        CHECK(serve::base64_decode(serve::base64_encode(bytes)) == bytes);
+    }
+    CHECK(serve::base64_encode("panel") == "cGFuZWw=");
+    for (const char* bad : {"cGFuZW", "cGF=ZWw=", "cGFu ZWw", "cGFuZW=w", "===="})
+        CHECK_THROWS_AS(serve::base64_decode(bad), std::invalid_argument);
+
+    serve::PanelDocument d = serve::document_from_json(open_body(DESIGNED, 1, "Aircraft\\panel\\panel.cfg"));
+    CHECK(d.original == DESIGNED);
+    CHECK(d.current == DESIGNED);  // opened unchanged
+    CHECK(d.window == 1);
+    CHECK(d.folder.empty());       // the page brings its pictures; the server reads none for it
+    CHECK(serve::download_name(d) == "panel.cfg");
+    CHECK(serve::document_from_json(serve::document_json(d)).current == DESIGNED);
+    d.window = bench::FIRST_WINDOW;
+    CHECK(serve::document_from_json(serve::document_json(d)).window == bench::FIRST_WINDOW);
+
+    auto refusal = [](const json& body) {
+        try {
+            serve::document_from_json(body.dump());
+        } catch (const std::invalid_argument& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    const std::string some = serve::base64_encode("[Window00]\n");
+    CHECK(has(refusal(json::array()), "must be a JSON object"));
+    CHECK(has(refusal({{"original", some}}), "\"name\" must be the file's name"));
+    CHECK(has(refusal({{"name", "a\nb"}, {"original", some}}), "control character"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", -2}}), "window number from 0 to 9999"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", "1"}}), "window number"));
+    CHECK(has(refusal({{"name", "p"}}), "lacks \"original\""));
+    CHECK(has(refusal({{"name", "p"}, {"original", "not base64!"}}), "\"original\": "));
+    CHECK(has(refusal({{"name", "p"}, {"original", serve::base64_encode(std::string(serve::PANEL_MAX_BYTES + 1, ';'))}}),
+              "at most 1048576 are taken"));
+}
+
+TEST_CASE("a file opened on the page: its window on its background, a gauge moved, the file given back byte for byte") {
+    Page page;
+    // Before a file is opened there is nothing to edit or give back.
+    CHECK(page.panel()["document"].is_null());
+    CHECK(page.post("/api/panel/move", {{"line", 15}, {"x", 1}, {"y", 1}, {"width", 9}}).status == 409);
+    CHECK(get(*page.sim, "/api/panel.cfg").status == 404);
+
+    json panel = page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 1)));
+    const json& doc = panel["document"];
+    CHECK(panel["section"] == "Window01");
+    CHECK(doc["window"] == 1);
+    CHECK(doc["windows"] == json::parse(R"([{"number":0,"section":"Window00","title":"Main"},
+                                             {"number":1,"section":"Window01","title":"Stack"}])"));
+    CHECK(doc["background"]["name"] == "stack.bmp");
+    CHECK(doc["background"]["line"] == 13);
+    CHECK(doc["background"]["served"] == false);  // the page draws its own copy
+    CHECK(doc["changes"].empty());
+    CHECK(doc["edited"] == false);
+    REQUIRE(panel["boxes"].size() == 1);
+    CHECK(panel["boxes"][0]["label"] == "other!transponder");
+    CHECK(gauge(panel, "autopilot")["line"] == 15);
+    CHECK(gauge(panel, "altpreselector")["height_given"] == false);
+    CHECK(page.file() == DESIGNED);  // opened and given back: not a byte changed
+
+    // The autopilot dragged: its line changes, the layout follows, the gauges keep running.
+    servetest::post(*page.sim, "/api/click", R"({"gauge":"autopilot","x":20,"y":60})");
+    const json actions = servetest::state(*page.sim)["actions"];
+    const serve::Response moved = page.post("/api/panel/move", {{"line", 15}, {"x", 480}, {"y", 40}, {"width", 500}});
+    REQUIRE(moved.status == 200);
+    panel = json::parse(moved.body);
+    CHECK(gauge(panel, "autopilot")["x"] == 480);
+    CHECK(gauge(panel, "autopilot")["height"] == 119);  // its face's aspect
+    REQUIRE(panel["document"]["changes"].size() == 1);
+    CHECK(panel["document"]["changes"][0]["now"] == "gauge00=vmq_Tavok22ap!autopilot, 480, 40, 500");
+    CHECK(panel["document"]["changes"][0]["kind"] == "changed");
+    std::string expected = DESIGNED;
+    expected.replace(expected.find("gauge00=vmq_Tavok22ap!autopilot,    20,  30, 500"), 48,
+                     "gauge00=vmq_Tavok22ap!autopilot, 480, 40, 500");
+    const serve::Response file = get(*page.sim, "/api/panel.cfg");
+    CHECK(file.body == expected);
+    CHECK(file.content_type == "application/octet-stream");
+    CHECK(file.headers == decltype(file.headers){{"Content-Disposition", "attachment; filename=\"panel.cfg\""}});
+    CHECK(servetest::state(*page.sim)["actions"] == actions);  // the same session went on, the click in it
+
+    // Refused with one line, and nothing changes: another file's gauge, a
+    // line that is no gauge, a place out of range, a malformed or missing
+    // window, a body too large.
+    CHECK(has(page.post("/api/panel/move", {{"line", 16}, {"x", 1}, {"y", 1}, {"width", 9}}).body,
+              "line 16 of panel.cfg is not a gauge of this module in [Window01]"));
+    CHECK(page.post("/api/panel/move", {{"line", 14}, {"x", 1}, {"y", 1}, {"width", 9}}).status == 400);
+    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", -1}, {"y", 1}, {"width", 9}}).body,
+              "\"x\" must be a whole number from 0 to 16384"));
+    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", 1}, {"y", 1}, {"width", 0}}).body, "\"width\""));
+    std::string malformed = DESIGNED;
+    malformed.replace(malformed.find("size_mm=1000,400"), 16, "size_mm=wide");
+    const serve::Response refused = servetest::post(*page.sim, "/api/panel/open", open_body(malformed, 1));
+    CHECK(refused.status == 400);
+    CHECK(has(refused.body, "panel.cfg:14: "));
+    CHECK(has(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 7)).body, "there is no [Window07]"));
+    const serve::Response large = servetest::post(*page.sim, "/api/panel/open", std::string(serve::DOCUMENT_MAX_BODY + 1, ' '));
+    CHECK(large.status == 413);
+    CHECK(page.file() == expected);
+}
+
+TEST_CASE("adding, taking out, another window and a new session lay the panel out anew, the edits kept") {
+    Page page;
+    page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 1)));
+    REQUIRE(page.post("/api/panel/move", {{"line", 15}, {"x", 480}, {"y", 40}, {"width", 500}}).status == 200);
+
+    // A second autopilot, in the middle of the window at its face's size, as the next free gaugeNN.
+    json panel = page.relaid(page.post("/api/panel/add", {{"gauge", "autopilot"}}));
+    REQUIRE(panel["gauges"].size() == 3);
+    const json& copy = gauge(panel, "autopilot-2");
+    CHECK(copy["key"] == "gauge03");
+    CHECK(copy["line"] == 18);
+    CHECK(copy["x"] == 250);
+    CHECK(copy["width"] == 500);
+    CHECK(gauge(panel, "autopilot")["x"] == 480);  // the moved one stays moved
+    CHECK(has(page.file(), "gauge02=vmq_Tavok22ap!altpreselector, 20, 220, 300\r\ngauge03=vmq_Tavok22ap!autopilot, 250, "));
+    CHECK(has(page.post("/api/panel/add", {{"gauge", "clock"}}).body, "unknown gauge \"clock\""));
+
+    // The preselector taken out: the copy moves up a line, the rest of the file is as it was.
+    panel = page.relaid(page.post("/api/panel/remove", {{"line", 17}}));
+    REQUIRE(panel["gauges"].size() == 2);
+    CHECK(gauge(panel, "autopilot-2")["line"] == 17);
+    const json changes = panel["document"]["changes"];
+    REQUIRE(changes.size() == 3);
+    CHECK(changes[1]["kind"] == "added");
+    CHECK(changes[2]["kind"] == "removed");
+    CHECK(changes[2]["was"] == "gauge02=vmq_Tavok22ap!altpreselector, 20, 220, 300");
+    CHECK(has(page.post("/api/panel/remove", {{"line", 16}}).body, "not a gauge of this module"));  // theirs stays
+
+    // The other window: laid out from the edited file, which goes on being the one given back.
+    const std::string edited = page.file();
+    panel = page.relaid(page.post("/api/panel/window", {{"window", 0}}));
+    CHECK(panel["section"] == "Window00");
+    CHECK(panel["document"]["background"]["name"] == "main.bmp");
+    CHECK(panel["document"]["changes"].size() == 3);  // every window's changed lines
+    CHECK(page.file() == edited);
+    CHECK(has(page.post("/api/panel/window", {{"window", 5}}).body, "there is no [Window05]"));
+
+    // A new session keeps the file as it now reads: the page file takes the
+    // document along to its new instance; the server carries it itself.
+    const serve::Response document = get(*page.sim, "/api/panel/document");
+    REQUIRE(document.status == 200);
+    CHECK(serve::document_from_json(document.body).current == edited);
+    CHECK(serve::document_from_json(document.body).original == DESIGNED);
+#if !defined(__EMSCRIPTEN__)
+    REQUIRE(servetest::post(*page.sim, "/api/reset", "{}").status == 200);
+    CHECK(page.file() == edited);
+    CHECK(page.panel()["section"] == "Window00");
+#endif
+}
+
+#if !defined(__EMSCRIPTEN__)
+TEST_CASE("the server's own file: its window's picture read from its folder and sent, a missing one named") {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("serve-document-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    bench::write_file_whole((folder / "STACK.BMP").string(),
+                            bench::encode_bmp(bench::BmpImage{2, 1, {10, 20, 30, 40, 50, 60}}, 24));
+    serve::ServeOptions options = servetest::options();
+    options.document = serve::PanelDocument{.name = (folder / "panel.cfg").string(), .original = DESIGNED,
+                                            .current = DESIGNED, .window = 1, .folder = folder.string()};
+    {
+        servetest::Sessions sim(options);
+        const json panel = json::parse(get(sim, "/api/panel").body);
+        CHECK(panel["document"]["background"]["served"] == true);
+        const serve::Response picture = get(sim, "/api/panel/background.png");
+        CHECK(picture.status == 200);
+        CHECK(picture.body.substr(1, 3) == "PNG");
+        CHECK(panel["document"]["download"] == "panel.cfg");
+
+        // Window 0 names main.bmp, which is not there: named in one line, the window drawn plain.
+        const json plain = json::parse(get(sim, "/api/panel").body);
+        REQUIRE(servetest::post(sim, "/api/panel/window", R"({"window":0})").status == 200);
+        const json other = json::parse(get(sim, "/api/panel").body)["document"]["background"];
+        CHECK(other["served"] == false);
+        CHECK(has(other["problem"].get<std::string>(), "main.bmp"));
+        CHECK(has(other["problem"].get<std::string>(), "the window is drawn plain"));
+        CHECK(get(sim, "/api/panel/background.png").status == 404);
+    }
+    fs::remove_all(folder);
+}
+#endif
