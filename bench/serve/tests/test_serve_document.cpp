@@ -47,22 +47,19 @@ std::string open_body(const std::string& bytes, int window, const std::string& n
     return json{{"name", name}, {"window", window}, {"original", serve::base64_encode(bytes)}}.dump();
 }
 
-// The page's panel: after a change that lays it out anew, the served page
-// reads the same server again; the page file starts a new program
-// instance with the document the answer carries, as here.
+#if !defined(__EMSCRIPTEN__)
+// The served page's panel: after a change that lays it out anew, the page
+// reads the same server again. (The page file starts a new program instance
+// with the document the answer carries; a program holds one module, so the
+// web build's own case below checks only the answer.)
 struct Page {
     std::unique_ptr<servetest::Sessions> sim = std::make_unique<servetest::Sessions>(servetest::options());
 
     json relaid(const serve::Response& answer) {
-        INFO(answer.body);
+        INFO(answer.body.substr(0, 300));
         REQUIRE(answer.status == 200);
         const json a = json::parse(answer.body);
         REQUIRE(a["relayout"] == true);
-#if defined(__EMSCRIPTEN__)
-        serve::ServeOptions options = servetest::options();
-        options.document = serve::document_from_json(a["document"].dump());
-        sim = std::make_unique<servetest::Sessions>(options);
-#endif
         return panel();
     }
     json panel() { return json::parse(get(*sim, "/api/panel").body); }
@@ -80,6 +77,7 @@ const json& gauge(const json& panel, const std::string& name) {
     FAIL("no gauge " << name << " in " << panel["gauges"].dump());
     throw;
 }
+#endif
 
 }  // namespace
 
@@ -124,6 +122,18 @@ TEST_CASE("the document as the page carries it: base64 both ways, and what is re
               "at most 1048576 are taken"));
 }
 
+#if defined(__EMSCRIPTEN__)
+TEST_CASE("in the page file a file opened is answered with its document, and the running session stays as it was") {
+    servetest::Sessions sim(servetest::options());
+    const serve::Response answer = servetest::post(sim, "/api/panel/open", open_body(DESIGNED, 1));
+    REQUIRE(answer.status == 200);
+    const serve::PanelDocument d = serve::document_from_json(json::parse(answer.body)["document"].dump());
+    CHECK(d.current == DESIGNED);
+    CHECK(d.window == 1);
+    CHECK(json::parse(get(sim, "/api/panel").body)["document"].is_null());  // the page starts a new instance with it
+    CHECK(has(servetest::post(sim, "/api/panel/open", open_body(DESIGNED, 7)).body, "there is no [Window07]"));
+}
+#else
 TEST_CASE("a file opened on the page: its window on its background, a gauge moved, the file given back byte for byte") {
     Page page;
     // Before a file is opened there is nothing to edit or give back.
@@ -231,14 +241,11 @@ TEST_CASE("adding, taking out, another window and a new session lay the panel ou
     REQUIRE(document.status == 200);
     CHECK(serve::document_from_json(document.body).current == edited);
     CHECK(serve::document_from_json(document.body).original == DESIGNED);
-#if !defined(__EMSCRIPTEN__)
     REQUIRE(servetest::post(*page.sim, "/api/reset", "{}").status == 200);
     CHECK(page.file() == edited);
     CHECK(page.panel()["section"] == "Window00");
-#endif
 }
 
-#if !defined(__EMSCRIPTEN__)
 TEST_CASE("the server's own file: its window's picture read from its folder and sent, a missing one named") {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("serve-document-" + std::to_string(::getpid()));
