@@ -74,7 +74,7 @@ benchmark-run:
 	fi
 
 # The release zip: the gauge file, INSTALL.md, try-in-browser.html and its
-# faces' licence, the gauges' pictures, SHA256SUMS.
+# faces' licence, the gauges' pictures, the example panel, SHA256SUMS.
 release: build
 	@scripts/release.sh
 

@@ -6,6 +6,7 @@
 #     try-in-browser.html        the gauges in a browser, one file (web build)
 #     DSEG-LICENSE.txt           the licence of the read-out faces that file carries
 #     pictures/GAUGE.png         each gauge drawn by the native panel bench
+#     example_panel/             the example aircraft panel and its pictures (native build)
 #     SHA256SUMS                 the SHA-256 of each file above
 # The zip's bytes depend only on those files (scripts/release_zip.py). The
 # last two lines printed are the SHA-256 of the gauge file and of the zip.
@@ -15,7 +16,8 @@ dist=$root/dist
 gau=$dist/vmq_Tavok22ap.gau
 bench=$dist/panelbench
 page=$dist/try-in-browser.html
-for needed in "$gau" "$bench" "$page"; do
+example=$dist/example_panel
+for needed in "$gau" "$bench" "$page" "$example/panel.cfg" "$example/main_panel.bmp" "$example/stack_panel.bmp"; do
   if [ ! -f "$needed" ]; then
     echo "release: $needed is missing (make build makes it)" >&2
     exit 1
@@ -36,6 +38,8 @@ cp "$gau" "$stage/"
 cp "$root/release/INSTALL.md" "$stage/"
 cp "$page" "$stage/"
 cp /usr/share/doc/fonts-dseg/copyright "$stage/DSEG-LICENSE.txt"
+mkdir -p "$stage/example_panel"
+cp "$example/panel.cfg" "$example/main_panel.bmp" "$example/stack_panel.bmp" "$stage/example_panel/"
 # The pictures show a climb: autopilot engaged in HDG, the flight director
 # on, 4500 ft and climbing at 500 ft/min (token units: 1/256 m/s) with
 # 8000 ft selected.

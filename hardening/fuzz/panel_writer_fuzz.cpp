@@ -1,9 +1,12 @@
 // Fuzzing of the writer of gauge lines into panel configurations: for any
-// file, window, gauge and place, placing either gives back a file the
-// reader accepts, with the gauge where it was placed and every other line
-// as it was (one line changed, or one added), or refuses the input: a
+// file, window, gauge, place and line, placing a gauge, moving the gauge on
+// a line, adding one or taking one out either gives back a file the reader
+// accepts, with the gauge where it was placed and every other line as it
+// was (one line changed, added or taken out), or refuses the input: a
 // malformed file naming the file and a line of it, a missing window naming
-// the file, an unknown gauge or a place out of range as invalid input.
+// the file, an unknown gauge, a place out of range or a line that is not
+// one of this module's gauges as invalid input. The changed lines between
+// the two files are then listed without fault.
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -45,9 +48,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The first bytes choose the window, the gauge and the place; the rest is the file.
+    // The first bytes choose the window, the edit and its line, the gauge
+    // and the place; the rest is the file.
     if (size < 1) return 0;
     const int window = data[0] % 4;
+    enum Edit { PLACE, MOVE, ADD, REMOVE };
+    const Edit edit = Edit(data[0] / 4 % 4);
+    const int chosen_line = 1 + data[0] / 16;  // the line a move or a removal names: 1 to 16
     const uint8_t which = size > 1 ? data[1] : 0;
     data += std::min<size_t>(size, 2);
     size -= std::min<size_t>(size, 2);
@@ -64,12 +71,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t lines = 1;
     for (char c : text) lines += c == '\n';
     try {
-        const bench::PlacedText placed = bench::place_gauge(text, "fuzz.cfg", window, place);
+        bench::PlacedText placed;
+        switch (edit) {
+        case PLACE: placed = bench::place_gauge(text, "fuzz.cfg", window, place); break;
+        case MOVE: placed = bench::move_gauge(text, "fuzz.cfg", window, chosen_line, place); break;
+        case ADD: placed = bench::add_gauge(text, "fuzz.cfg", window, place); break;
+        case REMOVE: placed = bench::remove_gauge(text, "fuzz.cfg", window, chosen_line); break;
+        }
         const bench::PanelConfig read = bench::parse_panel_config(placed.text, "fuzz.cfg", window);
         (void)read;
+        (void)bench::gauge_line_changes(text, placed.text, "fuzz.cfg");
         const std::vector<std::string_view> before = lines_of(text), after = lines_of(placed.text);
         const size_t changed = size_t(placed.line - 1);
-        if (placed.added) {
+        if (edit == REMOVE) {
+            if (after.size() + 1 != before.size()) std::abort();
+            for (size_t i = 0, j = 0; i < after.size(); ++i, ++j) {
+                if (j == changed) ++j;
+                // A last line without a line end taken out: the line before it gives up its own.
+                std::string_view a = after[i], b = before[j];
+                if (a != b && !(i + 1 == after.size() && b.size() == a.size() + 1 && b.back() == '\r' &&
+                                b.substr(0, a.size()) == a))
+                    std::abort();
+            }
+        } else if (placed.added) {
             if (after.size() != before.size() + 1) std::abort();
             for (size_t i = 0, j = 0; i < after.size(); ++i) {
                 if (i == changed) continue;
@@ -97,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool bad_place = place.x < 0 || place.y < 0 || place.width < 1 || place.height < 0 ||
                                place.x > bench::PANEL_MAX_UNITS || place.y > bench::PANEL_MAX_UNITS ||
                                place.width > bench::PANEL_MAX_UNITS || place.height > bench::PANEL_MAX_UNITS;
-        if (!bad_place && !unknown) std::abort();
+        // A move or a removal is also refused for a line that is not one of our gauges.
+        if (!bad_place && !unknown && edit != MOVE && edit != REMOVE) std::abort();
     }
     return 0;
 }

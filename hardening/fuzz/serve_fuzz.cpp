@@ -12,8 +12,10 @@
 //
 // One simulation thread and one load of the module serve the whole run (the
 // fuzzer's coverage counters live in the module, which must stay mapped), so
-// a new session (which reloads the module) is not offered here; the session
-// starts paused and moves only when an input steps it.
+// a new session (which reloads the module) is not offered here, nor are the
+// edits that lay the panel out anew; the session starts paused, with a panel
+// configuration open whose gauges inputs move, and moves only when an input
+// steps it.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -24,6 +26,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bench/serve/api.h"
+#include "bench/serve/document.h"
 #include "bench/serve/simulation_thread.h"
 #include "hardening/support/module_gauges.h"
 
@@ -35,10 +38,11 @@ const char* const METHODS[] = {"GET", "POST", "HEAD", "PUT", "DELETE", "OPTIONS"
 const char* const PATHS[] = {"/",          "/index.html",     "/panel.js",       "/panel.css",  "/fonts/dseg7.ttf",
                              "/fonts/dseg14.ttf", "/api/panel", "/api/state",    "/api/session.pbs",
                              "/api/bitmap/5120.png", "/api/bitmap/4096.png", "/api/click", "/api/set", "/api/pause",
-                             "/api/step", "/api/speed", "/api/reset"};
+                             "/api/step", "/api/speed", "/api/reset", "/api/panel/move", "/api/panel.cfg",
+                             "/api/panel/document", "/api/panel/background.png"};
 // The module's gauge names and the tokens' names, and a token by number.
 std::vector<std::string> names = {"74"};
-const char* const FIELDS[] = {"gauge", "x", "y", "token", "value", "paused", "cycles", "speed"};
+const char* const FIELDS[] = {"gauge", "x", "y", "token", "value", "paused", "cycles", "speed", "line", "width", "height"};
 const char* const NUMBERS[] = {"0", "1", "-1", "16", "4", "1080", "1081", "70", "499", "500", "1e9", "-1e9", "1e300",
                                "1e999", "NaN", "Infinity", "0.5", "-0", "2147483648", "99999999999999999999"};
 
@@ -78,7 +82,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     options.start_paused = true;
     options.allow_reset = false;
     try {
-        options.panel = bench::default_panel();
+        // A window with our gauges on lines 3 to 5 and another file's on line 6.
+        options.document = serve::PanelDocument{
+            .name = "fuzz.cfg",
+            .original = "[Window00]\r\nsize_mm=1000,500\r\ngauge00=vmq_Tavok22ap!autopilot, 0, 0, 500\r\n"
+                        "gauge01=vmq_Tavok22ap!altpreselector, 0, 200, 300\r\ngauge02=vmq_Tavok22ap!annunciator,"
+                        " 600, 0, 300, 140\r\ngauge03=other!clock, 600, 300, 100\r\n"};
+        options.document->current = options.document->original;
         for (const std::string& gauge : bench::gauge_names()) names.push_back(gauge);
         for (const bench::NamedToken& token : bench::tokens()) names.push_back(token.name);
         simulation = std::make_unique<serve::SimulationThread>(options);
