@@ -23,6 +23,7 @@ Object.assign(bench, {
   drag: null,         // a move or resize under way
   dragged: false,     // a drag just ended: the click that follows it is not a click on the gauge
   pictures: {},       // picture path -> decoded picture, or the reason it cannot be
+  downloaded: false,  // the file has been downloaded since its last change
 
   // The changed gauge lines as the page shows them.
   changes() { return $('changes').textContent; },
@@ -77,6 +78,8 @@ async function openFiles(files) {
     showStatus('no panel configuration (a .cfg file) among the ' + files.length + ' files opened');
     return;
   }
+  if (editing() && bench.panel.document.edited && !bench.downloaded &&
+      !confirm('The placings in ' + bench.panel.document.name + ' have not been downloaded. Open another file?')) return;
   const chosen = configs[0];
   const bytes = new Uint8Array(await chosen.file.arrayBuffer());
   let answer;
@@ -230,11 +233,15 @@ function gaugeAt(event) {
   return null;
 }
 
+// Over a gauge of ours: its handle resizes, the rest of it (but its controls) moves.
 function layoutCursor(event) {
   if (bench.drag) return bench.drag.mode === 'resize' ? 'nwse-resize' : bench.drag.mode === 'move' ? 'move' : '';
   if (!editing()) return '';
   const at = gaugeAt(event);
-  return at && at.handle ? 'nwse-resize' : '';
+  if (!at) return '';
+  if (at.handle) return 'nwse-resize';
+  const face = facePoint(event);
+  return face && face.control ? '' : 'move';
 }
 
 // A press on one of our gauges selects it and may become a drag; on its
@@ -290,18 +297,44 @@ window.addEventListener('mouseup', async () => {
   if (!drag || drag.mode === 'pending') return;
   bench.dragged = true;
   setTimeout(() => { bench.dragged = false; }, 0);  // past the click this release makes, if any
-  const g = drag.gauge;
-  if (g.x === drag.was.x && g.y === drag.was.y && g.width === drag.was.width && g.height === drag.was.height) return;
+  await moved(drag.gauge, drag.was);
+});
+
+// The gauge's new place written into the file; refused, it goes back to `was`.
+async function moved(g, was) {
+  if (g.x === was.x && g.y === was.y && g.width === was.width && g.height === was.height) return;
   try {
     bench.panel = JSON.parse(await call('/api/panel/move',
       { line: g.line, x: g.x, y: g.y, width: g.width, height: g.height_given ? g.height : 0 }));
+    bench.downloaded = false;
     showStatus('');
   } catch (e) {
-    Object.assign(g, drag.was);  // refused (shown): the gauge goes back
+    Object.assign(g, was);  // the refusal is shown
   }
   showChanges();
   draw();
-  if (bench.onLayout) bench.onLayout();
+}
+
+// The arrow keys nudge the selected gauge by a window unit (ten with Shift).
+window.addEventListener('keydown', event => {
+  const steps = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] }[event.key];
+  if (!steps || !editing() || !bench.selected || bench.drag || event.altKey || event.ctrlKey || event.metaKey) return;
+  if (event.target.closest && event.target.closest('input, select, textarea')) return;
+  const g = bench.panel.gauges.find(g => g.name === bench.selected);
+  if (!g) return;
+  event.preventDefault();
+  const was = { x: g.x, y: g.y, width: g.width, height: g.height }, by = event.shiftKey ? 10 : 1;
+  g.x = clamp(g.x + steps[0] * by, 0, MAX_UNITS);
+  g.y = clamp(g.y + steps[1] * by, 0, MAX_UNITS);
+  draw();
+  moved(g, was);
+});
+
+// Leaving the page with placings not downloaded asks first.
+window.addEventListener('beforeunload', event => {
+  if (!editing() || !bench.panel.document.edited || bench.downloaded) return;
+  event.preventDefault();
+  event.returnValue = '';
 });
 
 function layoutTookClick() { return bench.dragged; }
@@ -309,6 +342,7 @@ function layoutTookClick() { return bench.dragged; }
 // The download: from the server a link to the file; in the page file the
 // bytes are made here and handed over as a file.
 async function downloadConfig(event) {
+  bench.downloaded = true;
   if (transport.kind === 'http') return;
   event.preventDefault();
   const bytes = await transport.bytes('/api/panel.cfg');
@@ -329,6 +363,7 @@ async function change(path, body) {
   } catch (e) {
     return;
   }
+  bench.downloaded = false;
   await relayout(answer);
   showStatus('');
 }

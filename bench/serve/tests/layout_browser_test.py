@@ -5,14 +5,18 @@ try-in-browser.html opened from disk. In each, headless Chromium opens the
 example panel (panel.cfg with its two background pictures) through the
 page's file picker, chooses the second window, sees it drawn on its picture,
 drags the autopilot and downloads the file (exactly the autopilot's line
-differs), resizes the preselector by its corner handle, adds a gauge and
+differs), resizes the preselector by its corner handle, nudges it with the
+arrow keys and back, adds a gauge and
 takes it out again, and downloads once more: exactly the two lines differ,
-and every other byte is as it was. Each page is saved as a picture in the
+and every other byte is as it was. Last, a folder as "Open folder…" gives it
+is opened: the configuration nearest the top is taken, and its picture is
+found in another case. Each page is saved as a picture in the
 output folder (layout-serve.png, layout-file.png).
 
   layout_browser_test.py --panelbench PATH --module PATH --sound PATH --out DIR --example DIR [--page FILE.html]
 """
 import argparse
+import base64
 import os
 import shutil
 import signal
@@ -26,6 +30,7 @@ from browser_test import WAIT, browser, start_server, wait_for  # noqa: E402
 
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
+from selenium.webdriver.common.keys import Keys  # noqa: E402
 from selenium.webdriver.support.ui import Select  # noqa: E402
 
 
@@ -118,6 +123,15 @@ def place(driver, url, example, downloads, picture):
     assert resized["height"] == (resized["width"] * face["height"] + face["width"] // 2) // face["width"], \
         "the preselector's height does not keep its face's aspect: %r" % resized
 
+    # The arrow keys nudge the gauge last pressed on (the preselector) by a window unit.
+    body = driver.find_element(By.TAG_NAME, "body")
+    body.send_keys(Keys.ARROW_RIGHT)
+    wait_for(driver, "return bench.panel.gauges.find(g => g.name === 'altpreselector').x === 21",
+             "the preselector nudged right by one unit")
+    body.send_keys(Keys.ARROW_LEFT)
+    wait_for(driver, "return bench.panel.gauges.find(g => g.name === 'altpreselector').x === 20 && "
+             "bench.panel.document.changes.length === 2", "the preselector nudged back")
+
     # A gauge added, and taken out again: the panel is laid out anew each time.
     Select(driver.find_element(By.ID, "add-which")).select_by_value("vcaltpreselector")
     driver.find_element(By.ID, "add").click()
@@ -142,6 +156,22 @@ def place(driver, url, example, downloads, picture):
         "the final download differs in lines %r" % differing_lines(original, final)
     assert final.split(b"\n")[preselector_line - 1] == (
         "gauge02=vmq_Tavok22ap!altpreselector, 20, 220, %d" % resized["width"]).encode()
+    # An aircraft's folder as "Open folder…" gives it: the configuration nearest the top is taken
+    # (not the one in a folder beneath), and its picture found whatever the case of its name.
+    with open(os.path.join(example, "main_panel.bmp"), "rb") as f:
+        picture_bytes = f.read()
+    driver.execute_script("""
+      const [config, picture] = [...arguments].map(text => Uint8Array.from(atob(text), c => c.charCodeAt(0)));
+      const file = (bytes, name) => new File([bytes], name);
+      openFiles([
+        { path: 'Plane/panel/old/panel.cfg', file: file(new TextEncoder().encode('not a panel'), 'panel.cfg') },
+        { path: 'Plane/panel/PANEL.CFG', file: file(config, 'PANEL.CFG') },
+        { path: 'Plane/panel/MAIN_PANEL.BMP', file: file(picture, 'MAIN_PANEL.BMP') },
+      ]);""", base64.b64encode(original).decode(), base64.b64encode(picture_bytes).decode())
+    wait_for(driver, "return bench.panel.document.name === 'PANEL.CFG' && bench.panel.section === 'Window00' && "
+             "bench.background && bench.background.width === 256 && bench.ready",
+             "the folder's own configuration on its picture, found in another case")
+
     print("%s: moved, resized, added and removed; the download differs in exactly lines %d and %d"
           % (url.split(":")[0], autopilot_line, preselector_line))
     print("screenshot:", picture)
