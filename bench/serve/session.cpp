@@ -210,7 +210,7 @@ void Session::run_cycle() {
     sim_->cycle();
 }
 
-PanelDocument& Session::editable() {
+const PanelDocument& Session::open_document() const {
     if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
     return *options_.document;
 }
@@ -232,7 +232,8 @@ bench::PlacedText edited(Edit edit) {
 }  // namespace
 
 void Session::move(int line, int x, int y, int width, int height) {
-    PanelDocument& document = editable();
+    open_document();  // refused without one
+    PanelDocument& document = *options_.document;
     const bench::GaugePlace place{.x = x, .y = y, .width = width, .height = height};
     const bench::PlacedText result =
         edited([&] { return bench::move_gauge(document.current, document.name, document.window, line, place); });
@@ -249,8 +250,7 @@ void Session::move(int line, int x, int y, int width, int height) {
 }
 
 PanelDocument Session::with_added(const std::string& gauge) const {
-    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
-    PanelDocument document = *options_.document;
+    PanelDocument document = open_document();
     const bench::PanelConfig& panel = options_.panel;
     const auto [face_width, face_height] = bench::face_size(gauge);
     bench::GaugePlace place{.gauge = gauge, .width = face_width > 0 ? face_width : 1};
@@ -264,16 +264,14 @@ PanelDocument Session::with_added(const std::string& gauge) const {
 }
 
 PanelDocument Session::with_removed(int line) const {
-    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to place gauges in it");
-    PanelDocument document = *options_.document;
+    PanelDocument document = open_document();
     document.current =
         edited([&] { return bench::remove_gauge(document.current, document.name, document.window, line); }).text;
     return document;
 }
 
 PanelDocument Session::in_window(int window) const {
-    if (!options_.document) throw RequestError(409, "no panel configuration is open; open one to choose its window");
-    PanelDocument document = *options_.document;
+    PanelDocument document = open_document();
     document.window = window;
     try {
         document.layout();  // refused here, before the panel is laid out anew

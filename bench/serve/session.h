@@ -114,7 +114,8 @@ private:
     void record(std::string line);
     void keep(const std::string& line);
     void run_cycle();
-    PanelDocument& editable();
+    // The document being edited; RequestError 409 without one.
+    const PanelDocument& open_document() const;
 
     ServeOptions options_;
     std::unique_ptr<bench::Simulation> sim_;

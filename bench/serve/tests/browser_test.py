@@ -15,6 +15,7 @@ it is of the file, or of data the page made in memory.
   browser_test.py --panelbench PATH --module PATH --sound PATH --out DIR [--page FILE.html]
 """
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -212,6 +213,35 @@ def fly(driver, url, args, downloads, picture):
     print("screenshot:", picture)
 
 
+@contextlib.contextmanager
+def served_browser(args, downloads_name):
+    """A server and a browser for one test, in the output folder: yields the
+    browser, the server's address, an empty downloads folder and a list that,
+    once the block ends, holds how the server ended on Ctrl-C (status,
+    output, error output)."""
+    os.makedirs(args.out, exist_ok=True)
+    downloads = os.path.join(args.out, downloads_name)
+    shutil.rmtree(downloads, ignore_errors=True)
+    os.makedirs(downloads)
+    profile = tempfile.mkdtemp(prefix="panelbench-browser-")
+    server, url = start_server(args)
+    driver, stopped = None, []
+    try:
+        driver = browser(downloads, profile)
+        yield driver, url, downloads, stopped
+    finally:
+        if driver:
+            driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+        server.send_signal(signal.SIGINT)
+        try:
+            out, err = server.communicate(timeout=WAIT)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            raise AssertionError("the server did not stop on Ctrl-C")
+        stopped.extend([server.returncode, out, err])
+
+
 def requests_made(driver):
     """The addresses of every request the browser sent since last asked."""
     urls = []
@@ -232,15 +262,7 @@ def main():
     args = parser.parse_args()
     if args.page and not os.path.isfile(args.page):
         sys.exit("the page file %s is missing (make web writes it)" % args.page)
-    os.makedirs(args.out, exist_ok=True)
-    downloads = os.path.join(args.out, "downloads")
-    shutil.rmtree(downloads, ignore_errors=True)
-    os.makedirs(downloads)
-    profile = tempfile.mkdtemp(prefix="panelbench-browser-")
-    server, url = start_server(args)
-    driver = None
-    try:
-        driver = browser(downloads, profile)
+    with served_browser(args, "downloads") as (driver, url, downloads, stopped):
         fly(driver, url, args, downloads, os.path.join(args.out, "serve-page.png"))
         if args.page:
             # The served page left behind, and its last requests forgotten.
@@ -260,18 +282,8 @@ def main():
             assert not outside, "the page file made requests beyond itself: " + repr(outside[:10])
             assert page in seen, "no request for the page itself was seen: the check saw nothing: " + repr(seen[:5])
             print("the page file: %d requests, all of itself or of its own data" % len(seen))
-    finally:
-        if driver:
-            driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
-        server.send_signal(signal.SIGINT)
-        try:
-            out, err = server.communicate(timeout=WAIT)
-        except subprocess.TimeoutExpired:
-            server.kill()
-            raise AssertionError("the server did not stop on Ctrl-C")
-    assert server.returncode == 0 and "stopped" in out, \
-        "Ctrl-C did not end the server cleanly (%s): %s" % (server.returncode, err)
+    returncode, out, err = stopped
+    assert returncode == 0 and "stopped" in out, "Ctrl-C did not end the server cleanly (%s): %s" % (returncode, err)
     print("passed: the page in a browser%s, its session replayed, the server stopped cleanly"
           % (" served and from the file" if args.page else ""))
 

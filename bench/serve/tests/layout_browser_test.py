@@ -18,15 +18,11 @@ output folder (layout-serve.png, layout-file.png).
 import argparse
 import base64
 import os
-import shutil
-import signal
-import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_test import WAIT, browser, start_server, wait_for  # noqa: E402
+from browser_test import WAIT, served_browser, wait_for  # noqa: E402
 
 from selenium.webdriver.common.action_chains import ActionChains  # noqa: E402
 from selenium.webdriver.common.by import By  # noqa: E402
@@ -186,28 +182,12 @@ def main():
     for path in (args.page, os.path.join(args.example, "stack_panel.bmp")):
         if path and not os.path.isfile(path):
             sys.exit("%s is missing (the build writes it)" % path)
-    os.makedirs(args.out, exist_ok=True)
-    downloads = os.path.join(args.out, "layout-downloads")
-    shutil.rmtree(downloads, ignore_errors=True)
-    os.makedirs(downloads)
-    profile = tempfile.mkdtemp(prefix="panelbench-layout-")
-    server, url = start_server(args)
-    driver = None
-    try:
-        driver = browser(downloads, profile)
-        place(driver, url, os.path.abspath(args.example), downloads, os.path.join(args.out, "layout-serve.png"))
+    example = os.path.abspath(args.example)
+    with served_browser(args, "layout-downloads") as (driver, url, downloads, _):
+        place(driver, url, example, downloads, os.path.join(args.out, "layout-serve.png"))
         if args.page:
-            place(driver, "file://" + os.path.abspath(args.page), os.path.abspath(args.example), downloads,
+            place(driver, "file://" + os.path.abspath(args.page), example, downloads,
                   os.path.join(args.out, "layout-file.png"))
-    finally:
-        if driver:
-            driver.quit()
-        shutil.rmtree(profile, ignore_errors=True)
-        server.send_signal(signal.SIGINT)
-        try:
-            server.communicate(timeout=WAIT)
-        except subprocess.TimeoutExpired:
-            server.kill()
     print("passed: our gauges placed in a panel configuration, in the page%s" %
           (" served and from the file" if args.page else ""))
 
