@@ -46,6 +46,16 @@ function base64(bytes) {
 
 function folderOf(path) { return path.slice(0, path.lastIndexOf('/') + 1); }
 
+// A path with its "." and ".." parts resolved ("a/panel/../art/x.bmp" is "a/art/x.bmp").
+function normalised(path) {
+  const parts = [];
+  for (const part of path.split('/')) {
+    if (part === '..') parts.pop();
+    else if (part !== '.' && part !== '') parts.push(part);
+  }
+  return parts.join('/');
+}
+
 // Every file of a drop, folders read through.
 async function droppedFiles(items) {
   const out = [];
@@ -88,7 +98,7 @@ async function openFiles(files) {
   } catch (e) {
     return;  // the refusal (naming file:line) is shown; the panel stays as it was
   }
-  bench.files = named.map(f => ({ path: f.path.toLowerCase(), file: f.file }));
+  bench.files = named.map(f => ({ path: normalised(f.path.toLowerCase()), file: f.file }));
   bench.folder = folderOf(chosen.path.toLowerCase());
   bench.pictures = {};
   bench.selected = null;
@@ -119,14 +129,17 @@ async function loadBackground() {
   bench.backgroundNote = '';
   if (!wanted) return;
   const where = doc.name + ':' + wanted.line;
-  if (wanted.served) {
-    if (!bench.pictures['served:' + wanted.name]) {
-      bench.pictures['served:' + wanted.name] = await createImageBitmap(new Blob([await transport.bytes('/api/panel/background.png')]))
-        .catch(e => 'the server\'s picture did not load (' + e.message + ')');
+  if (wanted.served && !bench.pictures['served:' + wanted.name]) {
+    try {
+      bench.pictures['served:' + wanted.name] =
+        await createImageBitmap(new Blob([await transport.bytes('/api/panel/background.png')]));
+    } catch (e) {
+      bench.pictures['served:' + wanted.name] = wanted.name + ' (' + where + ') did not load: ' + e.message +
+        '; the window is drawn plain';
     }
   }
   const relative = wanted.name.replace(/\\/g, '/').toLowerCase();
-  const key = wanted.served ? 'served:' + wanted.name : bench.folder + relative;
+  const key = wanted.served ? 'served:' + wanted.name : normalised(bench.folder + relative);
   if (!wanted.served && !(key in bench.pictures)) {
     const base = relative.slice(relative.lastIndexOf('/') + 1);
     const found = bench.files.find(f => f.path === key) || bench.files.find(f => f.path.endsWith('/' + base) || f.path === base);
