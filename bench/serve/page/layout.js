@@ -13,6 +13,7 @@ const HANDLE = 12;       // the resize handle's side, in CSS pixels
 const DRAG_START = 4;    // CSS pixels the pointer moves before a press becomes a drag
 const MAX_UNITS = 16384; // the largest position or size a gauge line takes
 const MIN_SIZE = 8;      // the smallest a gauge is made by its handle, in window units
+const MAX_FILE = 1024 * 1024;  // the largest panel configuration the session takes, in bytes
 
 Object.assign(bench, {
   files: [],          // the files opened beside the configuration: {path, file}, path lowercased with '/'
@@ -91,6 +92,11 @@ async function openFiles(files) {
   if (editing() && bench.panel.document.edited && !bench.downloaded &&
       !confirm('The placings in ' + bench.panel.document.name + ' have not been downloaded. Open another file?')) return;
   const chosen = configs[0];
+  if (chosen.file.size > MAX_FILE) {
+    showStatus(chosen.file.name + ' is ' + chosen.file.size + ' bytes; a panel configuration of at most ' + MAX_FILE +
+      ' is taken');
+    return;
+  }
   const bytes = new Uint8Array(await chosen.file.arrayBuffer());
   let answer;
   try {
