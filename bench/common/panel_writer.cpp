@@ -55,9 +55,12 @@ std::string numbers(const GaugePlace& p, const std::string& separator) {
     return out;
 }
 
-// `raw` (a gauge line without its line end) with its place changed: what
+// `raw` (a gauge line without its line end) with its place changed. What
 // lies before the value, the gauge as named there, and what follows the
-// last field (blanks, a comment, a '\r') are kept.
+// last field (blanks, a comment, a '\r') are kept; so is each number's
+// field as wide as it was, where the new number fits, so that columns a
+// designer lined up stay lined up. A height the line gains is written with
+// the line's own separator; one it loses is dropped with its comma.
 std::string moved_line(std::string_view raw, const GaugePlace& place) {
     const size_t equals = raw.find('=');
     size_t comment = std::min(raw.find("//"), raw.find(';'));
@@ -67,12 +70,39 @@ std::string moved_line(std::string_view raw, const GaugePlace& place) {
     size_t value_end = comment;
     while (value_end > value_start && blank(raw[value_end - 1])) --value_end;
     const std::string_view value = raw.substr(value_start, value_end - value_start);
-    size_t named_end = value.find(',');
-    if (named_end == std::string_view::npos) named_end = value.size();
-    while (named_end > 0 && blank(value[named_end - 1])) --named_end;
-    const std::string separator = value.find(", ") != std::string_view::npos ? ", " : ",";
-    return std::string(raw.substr(0, value_start)) + std::string(value.substr(0, named_end)) +
-           numbers(place, separator) + std::string(raw.substr(value_end));
+    const size_t named_end = std::min(value.find(','), value.size());
+
+    std::vector<std::string_view> fields;  // each number's field between its commas
+    for (size_t at = named_end; at < value.size();) {
+        const size_t next = std::min(value.find(',', at + 1), value.size());
+        fields.push_back(value.substr(at + 1, next - at - 1));
+        at = next;
+    }
+    const bool spaced = std::any_of(fields.begin(), fields.end(), [](std::string_view f) { return !f.empty() && blank(f[0]); });
+    const int wanted[] = {place.x, place.y, place.width, place.height};
+    std::string out = std::string(raw.substr(0, value_start)) + std::string(value.substr(0, named_end));
+    for (size_t i = 0; i < (place.height ? 4u : 3u); ++i) {
+        const std::string number = std::to_string(wanted[i]);
+        out += ',';
+        if (i >= fields.size()) {
+            out += (spaced ? " " : "") + number;
+            continue;
+        }
+        const std::string_view field = fields[i];
+        size_t lead = 0;
+        while (lead < field.size() && blank(field[lead])) ++lead;
+        size_t digits = lead;
+        while (digits < field.size() && field[digits] >= '0' && field[digits] <= '9') ++digits;
+        const size_t width = digits, old_digits = digits - lead;
+        if (number.size() == old_digits) {
+            out += std::string(field.substr(0, lead));
+        } else {
+            const size_t room = width > number.size() ? width - number.size() : 0;
+            out += std::string(std::max(room, lead > 0 ? size_t(1) : size_t(0)), ' ');
+        }
+        out += number + std::string(field.substr(digits));
+    }
+    return out + std::string(raw.substr(value_end));
 }
 
 // The module's own spelling of one of its gauge names, given in any case; "" for none.

@@ -96,7 +96,7 @@ TEST_CASE("moving a gauge changes exactly its line, keeping its key, its naming 
     bench::PlacedText placed = place_gauge(DESIGNED, "panel.cfg", 0, {"autopilot", 40, 310, 480, 120});
     CHECK_FALSE(placed.added);
     CHECK(placed.line == 11);
-    CHECK(placed.entry == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot, 40, 310, 480, 120  ; ours");
+    CHECK(placed.entry == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot ,40 , 310, 480, 120  ; ours");
     CHECK(changed(DESIGNED, placed.text) == std::vector<size_t>{11});
     CHECK(placed.text.substr(0, 3) == "\xEF\xBB\xBF");
     PanelConfig read = parse_panel_config(placed.text, "panel.cfg");
@@ -111,6 +111,26 @@ TEST_CASE("moving a gauge changes exactly its line, keeping its key, its naming 
     CHECK(place_gauge(twice, "p.cfg", 0, {"ANNUNCIATOR", 5, 6, 7}).text ==
           "[Window00]\nsize_mm=10,10\ngauge00=vmq_Tavok22ap!annunciator, 5, 6, 7 // here\n"
           "gauge01=vmq_Tavok22ap!annunciator, 1, 2, 3\n");
+}
+
+TEST_CASE("a moved line keeps its columns: each number as wide as it was where it fits") {
+    auto moved = [](const std::string& line, GaugePlace place) {
+        place.gauge = "autopilot";
+        return place_gauge("[Window00]\nsize_mm=9,9\n" + line + "\n", "p.cfg", 0, place).entry;
+    };
+    CHECK(moved("gauge00=vmq_Tavok22ap!autopilot,      20,  30, 500", {.x = 480, .y = 40, .width = 500}) ==
+          "gauge00=vmq_Tavok22ap!autopilot,     480,  40, 500");
+    // A number longer than its field takes the room it needs, keeping one blank after the comma;
+    // a shorter one is set to the right of its field.
+    CHECK(moved("gauge00=vmq_Tavok22ap!autopilot, 2, 3, 50", {.x = 1000, .y = 3, .width = 5}) ==
+          "gauge00=vmq_Tavok22ap!autopilot, 1000, 3,  5");
+    CHECK(moved("gauge00=vmq_Tavok22ap!autopilot,1,2,3", {.x = 1000, .y = 2, .width = 3}) ==
+          "gauge00=vmq_Tavok22ap!autopilot,1000,2,3");
+    // Tabs stay where the number keeps its width; a height gained or lost comes or goes with its comma.
+    CHECK(moved("gauge00=vmq_Tavok22ap!autopilot,\t10,\t20,\t300", {.x = 11, .y = 20, .width = 300, .height = 70}) ==
+          "gauge00=vmq_Tavok22ap!autopilot,\t11,\t20,\t300, 70");
+    CHECK(moved("gauge00=vmq_Tavok22ap!autopilot,1,2,3,4  // tall", {.x = 1, .y = 2, .width = 3}) ==
+          "gauge00=vmq_Tavok22ap!autopilot,1,2,3  // tall");
 }
 
 TEST_CASE("adding a gauge adds one line in its window, after its last gauge, with the file's line end") {
@@ -197,7 +217,7 @@ TEST_CASE("the changed gauge lines of every window, between the file as opened a
     CHECK(changes[0].kind == "changed");
     CHECK(changes[0].key == "Gauge01");
     CHECK(changes[0].line == 11);
-    CHECK(changes[0].now == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot, 40, 310, 480  ; ours");
+    CHECK(changes[0].now == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot ,40 , 310, 480  ; ours");
     CHECK(changes[0].was == "\tGauge01 =\tvmq_tavok22ap ! AutoPilot ,10 , 300, 500  ; ours");
     CHECK(changes[1].kind == "added");
     CHECK(changes[1].now == "gauge01=vmq_Tavok22ap!autopilot, 0, 0, 300");

@@ -100,7 +100,8 @@ def place(driver, url, example, downloads, picture):
     assert abs(moved["x"] - 480) <= 3 and abs(moved["y"] - 40) <= 3, "the autopilot went to %r" % moved
     assert moved["width"] == before["width"] == 500, "a drag changed the autopilot's size: %r" % moved
     assert driver.execute_script("return bench.lamp('autopilot', 'HDG')") is False, "the autopilot stopped running"
-    expected_autopilot = "gauge00=vmq_Tavok22ap!autopilot, %d, %d, 500" % (moved["x"], moved["y"])
+    # Its numbers keep the columns they were lined up in ("      20,  30, 500").
+    expected_autopilot = "gauge00=vmq_Tavok22ap!autopilot,%8d,%4d, 500" % (moved["x"], moved["y"])
     assert expected_autopilot in driver.find_element(By.ID, "changes").text, driver.find_element(By.ID, "changes").text
 
     after_move = download_config(driver, downloads)

@@ -167,11 +167,11 @@ TEST_CASE("a file opened on the page: its window on its background, a gauge move
     CHECK(gauge(panel, "autopilot")["x"] == 480);
     CHECK(gauge(panel, "autopilot")["height"] == 119);  // its face's aspect
     REQUIRE(panel["document"]["changes"].size() == 1);
-    CHECK(panel["document"]["changes"][0]["now"] == "gauge00=vmq_Tavok22ap!autopilot, 480, 40, 500");
+    CHECK(panel["document"]["changes"][0]["now"] == "gauge00=vmq_Tavok22ap!autopilot,   480,  40, 500");
     CHECK(panel["document"]["changes"][0]["kind"] == "changed");
     std::string expected = DESIGNED;
     expected.replace(expected.find("gauge00=vmq_Tavok22ap!autopilot,    20,  30, 500"), 48,
-                     "gauge00=vmq_Tavok22ap!autopilot, 480, 40, 500");
+                     "gauge00=vmq_Tavok22ap!autopilot,   480,  40, 500");
     const serve::Response file = get(*page.sim, "/api/panel.cfg");
     CHECK(file.body == expected);
     CHECK(file.content_type == "application/octet-stream");
