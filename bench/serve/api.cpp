@@ -190,10 +190,11 @@ Response get(SessionHolder& sim, const Request& r) {
     throw RequestError(404, "nothing at " + shown(path));
 }
 
-// The panel laid out anew from `document`; the answer carries the document,
-// from which the page file starts its new program instance.
-Response relayout(SessionHolder& sim, const PanelDocument& document) {
-    sim.relayout(document);
+// The panel laid out anew from the document `change` makes of the session;
+// the answer carries the document, from which the page file starts its new
+// program instance.
+Response relayout(SessionHolder& sim, std::function<PanelDocument(const Session&)> change) {
+    const PanelDocument document = sim.relayout(std::move(change));
     return json_answer("{\"relayout\":true,\"document\":" + document_json(document) + "}");
 }
 
@@ -248,19 +249,19 @@ Response post(SessionHolder& sim, const Request& r) {
         } catch (const bench::PanelConfigError& e) {
             throw RequestError(400, e.what());
         }
-        return relayout(sim, document);
+        return relayout(sim, [document](const Session&) { return document; });
     }
     if (path == "/api/panel/window") {
         int window = integer_field(body_object(r), "window", 0, bench::PANEL_MAX_WINDOW);
-        return relayout(sim, call(sim, [window](Session& s) { return s.in_window(window); }));
+        return relayout(sim, [window](const Session& s) { return s.in_window(window); });
     }
     if (path == "/api/panel/add") {
         std::string gauge = string_field(body_object(r), "gauge");
-        return relayout(sim, call(sim, [gauge](Session& s) { return s.with_added(gauge); }));
+        return relayout(sim, [gauge](const Session& s) { return s.with_added(gauge); });
     }
     if (path == "/api/panel/remove") {
         int line = integer_field(body_object(r), "line", 1, INT32_MAX);
-        return relayout(sim, call(sim, [line](Session& s) { return s.with_removed(line); }));
+        return relayout(sim, [line](const Session& s) { return s.with_removed(line); });
     }
     if (path == "/api/panel/move") {
         json body = body_object(r);

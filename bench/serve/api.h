@@ -58,10 +58,13 @@ public:
     // Ends the session and starts a new one from the same options, with the
     // panel configuration being edited as it now reads.
     virtual void restart() = 0;
-    // Lays the panel out anew from `document` (a file opened, a gauge added
-    // or taken out, another window): a new session, the module loaded
-    // afresh. The document has been read once already, so it is known to read.
-    virtual void relayout(const PanelDocument& document) = 0;
+    // Lays the panel out anew (a file opened, a gauge added or taken out,
+    // another window) from the document `change` makes of the session: a
+    // new session, the module loaded afresh, in one step with `change`, so
+    // that no other request comes between them. Returns that document; what
+    // `change` throws (RequestError for a refusal) comes back, and the
+    // session goes on. `change` reads the document once, so it is known to read.
+    virtual PanelDocument relayout(std::function<PanelDocument(const Session&)> change) = 0;
     virtual const ServeOptions& options() const = 0;
 };
 

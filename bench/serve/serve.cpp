@@ -66,7 +66,8 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
     }
     bench::read_gauges(a.options.module.module_path);  // the names a configuration may place
     if (a.panel_file.empty()) {
-        if (a.window != bench::FIRST_WINDOW) throw bench::BenchError("--window chooses a window of a panel configuration; name one");
+        if (a.window != bench::FIRST_WINDOW)
+            throw bench::BenchError("--window chooses a window of a panel configuration; name one");
         a.options.panel = bench::default_panel();
         return a;
     }
@@ -79,7 +80,8 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
     document.folder = std::filesystem::path(a.panel_file).parent_path().string();
     if (document.folder.empty()) document.folder = ".";
     a.options.panel = document.layout();
-    if (!a.options.panel.background_problem.empty()) std::cerr << "panelbench serve: " << a.options.panel.background_problem << "\n";
+    if (!a.options.panel.background_problem.empty())
+        std::cerr << "panelbench serve: " << a.options.panel.background_problem << "\n";
     a.options.document = std::move(document);
     return a;
 }

@@ -45,31 +45,49 @@ void SimulationThread::submit(std::function<void()> job) {
     wake_.notify_all();
 }
 
-void SimulationThread::restart() { replace(std::nullopt); }
+void SimulationThread::restart() {
+    replace([](const Session* old) { return old && old->document() ? std::optional(*old->document()) : std::nullopt; });
+}
 
-void SimulationThread::relayout(const PanelDocument& document) { replace(document); }
+PanelDocument SimulationThread::relayout(std::function<PanelDocument(const Session&)> change) {
+    return *replace([this, change](const Session*) { return std::optional(change(session())); });
+}
 
-void SimulationThread::replace(std::optional<PanelDocument> document) {
-    // The failure, if any, comes back as a message (see call()).
-    auto task = std::make_shared<std::packaged_task<std::string()>>([this, document]() -> std::string {
+std::optional<PanelDocument> SimulationThread::replace(
+    std::function<std::optional<PanelDocument>(const Session*)> document_of) {
+    // The document is made from the old session and the new one started in
+    // one turn of the thread, so that no other request comes between them.
+    // A failure comes back as status and message (see call()).
+    struct Outcome {
+        std::optional<PanelDocument> document;
+        int status = 0;
+        std::string message;
+    };
+    auto task = std::make_shared<std::packaged_task<Outcome()>>([this, document_of]() {
+        Outcome outcome;
+        try {
+            outcome.document = document_of(session_.get());
+        } catch (const RequestError& e) {
+            return Outcome{.status = e.status, .message = e.what()};  // refused: the session goes on
+        }
         try {
             ServeOptions next = options_;
-            if (document)
-                next.document = document;
-            else if (session_ && session_->document())
-                next.document = *session_->document();
+            next.document = outcome.document;
+            if (!next.document && options_.document) next.document = options_.document;
             session_.reset();  // the old host is gone before the new one loads the module
             session_ = std::make_unique<Session>(next);
-            return "";
         } catch (const std::exception& e) {
-            return std::string("a new session could not start: ") + e.what();
+            return Outcome{.status = 500, .message = std::string("a new session could not start: ") + e.what()};
         }
+        return outcome;
     });
-    std::future<std::string> result = task->get_future();
+    std::future<Outcome> result = task->get_future();
     submit([task] { (*task)(); });
     if (result.wait_for(TIMEOUT) != std::future_status::ready)
         throw RequestError(503, "the simulation is not answering; try again");
-    if (std::string failure = result.get(); !failure.empty()) throw RequestError(500, failure);
+    Outcome outcome = result.get();
+    if (outcome.status) throw RequestError(outcome.status, outcome.message);
+    return outcome.document;
 }
 
 Clock::duration SimulationThread::period() const {

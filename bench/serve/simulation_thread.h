@@ -74,7 +74,7 @@ public:
     // Ends the session and starts a new one from the same options, with the
     // document being edited as it now reads.
     void restart() override;
-    void relayout(const PanelDocument& document) override;
+    PanelDocument relayout(std::function<PanelDocument(const Session&)> change) override;
 
     const ServeOptions& options() const override { return options_; }
 
@@ -86,9 +86,9 @@ private:
     std::chrono::steady_clock::duration period() const;
     void submit(std::function<void()> job);
     void loop(std::promise<void>& started);
-    // A new session in place of the old one: with `document` when given,
-    // else with the old session's document.
-    void replace(std::optional<PanelDocument> document);
+    // A new session in place of the old one, with the document `document_of`
+    // makes from the old one (null when there is none); returns it.
+    std::optional<PanelDocument> replace(std::function<std::optional<PanelDocument>(const Session*)> document_of);
 
     ServeOptions options_;
     std::unique_ptr<Session> session_;  // made, used and ended on the thread only

@@ -24,6 +24,11 @@ void SteppedSession::restart() {
     }
 }
 
+PanelDocument SteppedSession::relayout(std::function<PanelDocument(const Session&)> change) {
+    if (!session_) throw RequestError(503, "the module could not be loaded again; reload the page");
+    return change(*session_);
+}
+
 int SteppedSession::advance(double seconds) {
     if (!session_ || session_->paused || !std::isfinite(seconds) || seconds <= 0) {
         owed_ = 0;

@@ -20,10 +20,10 @@ public:
     void run(std::function<void(Session&)> work) override;
     // A new session; RequestError 403 when the options allow none.
     void restart() override;
-    // Nothing here: a linked-in module cannot be loaded afresh in this
-    // program, so the page starts a new program instance with the document
-    // that the request's answer carries.
-    void relayout(const PanelDocument&) override {}
+    // Only the document is made here: a linked-in module cannot be loaded
+    // afresh in this program, so the page starts a new program instance with
+    // the document that the request's answer carries.
+    PanelDocument relayout(std::function<PanelDocument(const Session&)> change) override;
     const ServeOptions& options() const override { return options_; }
 
     // Runs the cycles `seconds` of real time call for and returns how many

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "bench/common/bmp.h"
 #include "bench/common/panel_writer.h"
@@ -244,6 +246,20 @@ TEST_CASE("adding, taking out, another window and a new session lay the panel ou
     REQUIRE(servetest::post(*page.sim, "/api/reset", "{}").status == 200);
     CHECK(page.file() == edited);
     CHECK(page.panel()["section"] == "Window00");
+}
+
+TEST_CASE("gauges added at once from several requests are all added: none is laid out over another's") {
+    Page page;
+    page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 1)));
+    std::vector<std::thread> adders;
+    for (int i = 0; i < 4; ++i)
+        adders.emplace_back([&page] { CHECK(page.post("/api/panel/add", {{"gauge", "annunciator"}}).status == 200); });
+    for (std::thread& t : adders) t.join();
+    const json panel = page.panel();
+    CHECK(panel["gauges"].size() == 2 + 4);  // ours: the autopilot, the preselector and the four
+    CHECK(panel["document"]["changes"].size() == 4);
+    const std::string file = page.file();
+    for (const char* key : {"\r\ngauge03=", "\r\ngauge04=", "\r\ngauge05=", "\r\ngauge06="}) CHECK(has(file, key));
 }
 
 TEST_CASE("the server's own file: its window's picture read from its folder and sent, a missing one named") {
