@@ -392,11 +392,12 @@ function drawText(box, text) {
   context.restore();
 }
 
-// The gauge and face point under a canvas point (CSS pixels), if any.
+// The gauge and face point under a canvas point (CSS pixels), if any: of
+// gauges that overlap, the one drawn last, on top.
 function facePoint(event) {
   const rect = canvas.getBoundingClientRect();
   const px = (event.clientX - rect.left) / bench.scale, py = (event.clientY - rect.top) / bench.scale;
-  for (const g of bench.panel.gauges) {
+  for (const g of [...bench.panel.gauges].reverse()) {
     if (px < g.x || py < g.y || px >= g.x + g.width || py >= g.y + g.height) continue;
     const x = Math.floor((px - g.x) * g.face.width / g.width), y = Math.floor((py - g.y) * g.face.height / g.height);
     const control = g.controls.find(c => x >= c.x && y >= c.y && x < c.x + c.width && y < c.y + c.height);
