@@ -127,10 +127,6 @@ void check_place(const GaugePlace& p) {
         throw std::invalid_argument("W and H must be whole numbers from 1 to " + std::to_string(PANEL_MAX_UNITS));
 }
 
-}  // namespace
-
-namespace {
-
 // The line's text without its line end.
 std::string line_text(std::string_view text, const Line& line) {
     std::string raw(text.substr(line.start, line.length));
