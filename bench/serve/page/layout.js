@@ -122,7 +122,6 @@ async function relayout(answer) {
     return;
   }
   startOver();
-  bench.shownAsked = ++bench.asked;  // states asked of the panel before are not drawn
   await load();
   await poll();
 }

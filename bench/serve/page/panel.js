@@ -29,8 +29,8 @@ const bench = {
   hover: null,      // the control under the pointer: {gauge, control}
   pressed: null,    // the control held down
   requests: 0,      // requests in flight that change the session
-  asked: 0,         // state requests sent (polls and clicks), numbered
-  shownAsked: 0,    // the number of the request whose state is shown
+  epoch: 0,         // counts the sessions the page has shown: answers of an earlier one are not drawn
+  shownMark: null,  // how far the session shown had come: {cycle, actions}
   onDraw: null,     // called after each state is drawn, for the console and the tests
 
   gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
@@ -212,10 +212,10 @@ async function click(gauge, x, y) {
   unlockSound();
   bench.requests++;
   try {
-    const asked = ++bench.asked;
+    const epoch = bench.epoch;
     const state = JSON.parse(await call('/api/click', { gauge, x, y, since: bench.next }));
     showStatus('');
-    show(state, asked);
+    show(state, epoch);
   } catch (e) {
     // shown by call()
   } finally {
@@ -528,12 +528,17 @@ function addTimeline(timeline) {
   if (atEnd) view.scrollTop = view.scrollHeight;
 }
 
-// A state from the session, drawn. Requests are numbered as they are sent:
-// the answer to one sent before the state shown was asked for (a poll that
-// crossed a click's answer) is passed over.
-function show(state, asked) {
-  if (asked < bench.shownAsked) return;
-  bench.shownAsked = asked;
+// A state from the session, drawn. Answers may come back in another order
+// than the server made them (a poll made before a click, answered after
+// it): a state from before the one shown is passed over, so that a lamp
+// never flickers back. The session only goes forward, in panel cycles and
+// in actions; a new session (startOver) begins a new epoch, and answers of
+// the one before are passed over.
+function show(state, epoch) {
+  if (epoch !== bench.epoch) return;
+  const mark = bench.shownMark;
+  if (mark && (state.cycle < mark.cycle || (state.cycle === mark.cycle && state.actions < mark.actions))) return;
+  bench.shownMark = { cycle: state.cycle, actions: state.actions };
   bench.state = state;
   showState(state);
   addTimeline(state.timeline);
@@ -547,8 +552,8 @@ async function poll() {
   if (polling) return polling;
   polling = (async () => {
     try {
-      const asked = ++bench.asked;
-      show(JSON.parse(await call('/api/state?since=' + bench.next)), asked);
+      const epoch = bench.epoch;
+      show(JSON.parse(await call('/api/state?since=' + bench.next)), epoch);
     } catch (e) {
       showStatus('the server does not answer: ' + e.message);
     } finally {
@@ -609,16 +614,27 @@ function wire() {
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   });
+  // The new session's states are drawn from when it has started.
   $('reset').addEventListener('click', async () => {
+    unlockSound();
+    try {
+      await call('/api/reset', {});
+    } catch (e) {
+      return;  // the refusal is shown
+    }
+    showStatus('');
     startOver();
-    await act('/api/reset', {});
+    await poll();
   });
   window.addEventListener('resize', () => { if (bench.panel) { fit(); draw(); } });
   wireLayout();
 }
 
-// A new session's timeline starts empty.
+// A new session has started: its timeline starts empty, and what came
+// before it is not drawn.
 function startOver() {
+  bench.epoch++;
+  bench.shownMark = null;
   bench.timeline = [];
   bench.next = 0;
   bench.chimesHeard = null;
