@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A real browser places our gauges in a panel configuration of its own, in
 both faces of the page: as `panelbench serve` offers it, and as the one file
-try-in-browser.html opened from disk. In each, headless Chromium opens the
+try-in-browser.html opened from disk. In each, a headless browser opens the
 example panel (panel.cfg with its two background pictures) through the
 page's file picker, chooses the second window, sees it drawn on its picture,
 drags the autopilot and downloads the file (exactly the autopilot's line
