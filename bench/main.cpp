@@ -105,17 +105,6 @@ struct Arguments {
     int window = bench::FIRST_WINDOW;
 };
 
-// A whole number from `low` to `high` given to `what`; throws BenchError otherwise.
-int whole_number(const std::string& text, int low, int high, const std::string& what) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || errno || value < low || value > high || !(text[0] >= '0' && text[0] <= '9'))
-        throw bench::BenchError(what + " takes a whole number from " + std::to_string(low) + " to " +
-                                std::to_string(high) + ", not \"" + text + "\"");
-    return int(value);
-}
-
 // Reads --panel's configuration, with its --window, and names in one line a
 // background picture that cannot be read.
 std::optional<bench::PanelConfig> read_panel(const Arguments& a) {
@@ -161,7 +150,7 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
         } else if (arg == "--panel") {
             a.panel_file = value();
         } else if (arg == "--window") {
-            a.window = whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+            a.window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -280,7 +269,7 @@ int command_place(const std::vector<std::string>& args) {
         } else if (arg == "--module") {
             module = value();
         } else if (arg == "--window") {
-            window = whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+            window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -295,10 +284,10 @@ int command_place(const std::vector<std::string>& args) {
     const std::string& path = positional[0];
     bench::GaugePlace place;
     place.gauge = positional[1];
-    place.x = whole_number(positional[2], 0, bench::PANEL_MAX_UNITS, "X");
-    place.y = whole_number(positional[3], 0, bench::PANEL_MAX_UNITS, "Y");
-    place.width = whole_number(positional[4], 1, bench::PANEL_MAX_UNITS, "W");
-    if (positional.size() == 6) place.height = whole_number(positional[5], 1, bench::PANEL_MAX_UNITS, "H");
+    place.x = bench::whole_number(positional[2], 0, bench::PANEL_MAX_UNITS, "X");
+    place.y = bench::whole_number(positional[3], 0, bench::PANEL_MAX_UNITS, "Y");
+    place.width = bench::whole_number(positional[4], 1, bench::PANEL_MAX_UNITS, "W");
+    if (positional.size() == 6) place.height = bench::whole_number(positional[5], 1, bench::PANEL_MAX_UNITS, "H");
 
     std::ifstream in(path, std::ios::binary);
     std::error_code error;

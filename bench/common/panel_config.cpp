@@ -77,13 +77,6 @@ bool gauge_key(std::string_view key) {
     return std::all_of(key.begin() + 5, key.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The module's own spelling of one of its gauge names, compared without regard to case.
-std::optional<std::string> our_gauge(std::string_view name) {
-    for (const std::string& ours : gauge_names())
-        if (same_name(ours, name)) return ours;
-    return std::nullopt;
-}
-
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (size_t start = 0;;) {
@@ -257,6 +250,12 @@ private:
 };
 
 }  // namespace
+
+std::optional<std::string> our_gauge(std::string_view name) {
+    for (const std::string& ours : gauge_names())
+        if (same_name(ours, name)) return ours;
+    return std::nullopt;
+}
 
 bool PanelPlacement::ours() const { return same_name(file, MODULE_FILE_NAME) && our_gauge(gauge).has_value(); }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -119,6 +120,8 @@ std::string window_list(const PanelConfig& config);
 // All five gauges side by side, each at its face's own size, in a window that holds them.
 PanelConfig default_panel();
 
+// The module's own spelling of one of its gauge names, given in any case; none for another name.
+std::optional<std::string> our_gauge(std::string_view name);
 // The size of the face of one of this module's gauges, in pixels; {0, 0} for a name it lacks.
 std::pair<int, int> face_size(const std::string& gauge);
 

@@ -105,21 +105,9 @@ std::string moved_line(std::string_view raw, const GaugePlace& place) {
     return out + std::string(raw.substr(value_end));
 }
 
-// The module's own spelling of one of its gauge names, given in any case; "" for none.
-std::string our_spelling(const std::string& name) {
-    std::string wanted = name;
-    for (char& c : wanted) c = char(std::tolower(static_cast<unsigned char>(c)));
-    for (const std::string& ours : gauge_names()) {
-        std::string lowered = ours;
-        for (char& c : lowered) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (lowered == wanted) return ours;
-    }
-    return "";
-}
-
 void check_place(const GaugePlace& p) {
     auto in_range = [](int value, int low) { return value >= low && value <= PANEL_MAX_UNITS; };
-    if (our_spelling(p.gauge).empty())
+    if (!our_gauge(p.gauge))
         throw std::invalid_argument("unknown gauge \"" + p.gauge + "\" (gauges: " + join(gauge_names()) + ")");
     if (!in_range(p.x, 0) || !in_range(p.y, 0))
         throw std::invalid_argument("X and Y must be whole numbers from 0 to " + std::to_string(PANEL_MAX_UNITS));
@@ -168,7 +156,7 @@ PlacedText moved(std::string_view text, const std::string& file_name, int window
 
 PlacedText added(std::string_view text, const std::string& file_name, int window, const PanelConfig& config,
                  GaugePlace place) {
-    place.gauge = our_spelling(place.gauge);
+    place.gauge = *our_gauge(place.gauge);
     if (config.next_gauge_number > 999999)
         throw PanelConfigError(file_name + ":" + std::to_string(config.last_gauge_line) +
                                ": no gaugeNN number is left after this one");
@@ -206,7 +194,7 @@ const PanelPlacement& ours_on_line(const PanelConfig& config, const std::string&
 PlacedText place_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& wanted) {
     check_place(wanted);
     const PanelConfig config = parse_panel_config(text, file_name, window);
-    const std::string gauge = our_spelling(wanted.gauge);
+    const std::string gauge = *our_gauge(wanted.gauge);
     for (const PanelPlacement& p : config.gauges)
         if (p.ours() && p.gauge == gauge) return moved(text, file_name, window, p, wanted);
     return added(text, file_name, window, config, wanted);

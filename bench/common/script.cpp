@@ -13,6 +13,16 @@
 
 namespace bench {
 
+int whole_number(const std::string& text, int low, int high, const std::string& what) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || errno || value < low || value > high || !(text[0] >= '0' && text[0] <= '9'))
+        throw BenchError(what + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                         ", not \"" + text + "\"");
+    return int(value);
+}
+
 std::vector<Word> split_words(const std::string& line) {
     std::vector<Word> words;
     size_t i = 0;

@@ -39,6 +39,10 @@ struct BenchError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A command-line option's whole number from `low` to `high`; BenchError
+// "WHAT takes a whole number from LOW to HIGH, not \"TEXT\"" otherwise.
+int whole_number(const std::string& text, int low, int high, const std::string& what);
+
 enum class Op {
     Place,
     Set,

@@ -47,13 +47,7 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
         } else if (arg == "--bitmaps") {
             a.options.module.bitmap_folder = value();
         } else if (arg == "--window") {
-            const std::string& text = value();
-            char* end = nullptr;
-            long window = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end || window < 0 || window > bench::PANEL_MAX_WINDOW)
-                throw bench::BenchError("--window takes a window number from 0 to " +
-                                        std::to_string(bench::PANEL_MAX_WINDOW) + " (the N of [WindowNN])");
-            a.window = int(window);
+            a.window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
         } else if (arg == "--paused") {
             a.options.start_paused = true;
         } else if (arg.size() > 1 && arg[0] == '-') {

@@ -274,7 +274,8 @@ PanelDocument Session::in_window(int window) const {
     PanelDocument document = open_document();
     document.window = window;
     try {
-        document.layout();  // refused here, before the panel is laid out anew
+        // Refused here, before the panel is laid out anew (which reads the window's picture).
+        bench::parse_panel_config(document.current, document.name, window);
     } catch (const bench::PanelConfigError& e) {
         throw RequestError(400, e.what());
     }
