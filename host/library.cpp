@@ -1,6 +1,7 @@
 #include "host/library.h"
 
 #include "host/error.h"
+#include "host/program_library.h"
 
 #include <cstring>
 #include <deque>
@@ -58,6 +59,8 @@ void* find_static_export(void* handle, const char* name) {
     return nullptr;
 }
 
+bool is_static_library(const std::string& path) { return find_static(path) != nullptr; }
+
 void* open_static_library(const std::string& path) {
     StaticLibrary* library = find_static(path);
     if (!library) return nullptr;
@@ -89,6 +92,12 @@ Library::Library(const std::string& path, bool global) : path_(path) {
     (void)global;
     handle_ = LoadLibraryA(path.c_str());
     if (!handle_) throw HostError("cannot load module file '" + path + "': " + last_error_text());
+    try {
+        answer_module_loads(handle_);
+    } catch (...) {
+        close();
+        throw;
+    }
 #elif defined(__EMSCRIPTEN__)
     (void)global;
     throw HostError("cannot load module file '" + path + "': this build loads no files, and no library of that " +

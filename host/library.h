@@ -29,6 +29,8 @@ void register_static_library(const std::string& file_name, std::vector<StaticExp
 // program whose linked-in code looks libraries up itself.
 void* open_static_library(const std::string& path);
 void* find_static_export(void* handle, const char* name);
+// Whether a library is registered under `path`'s file name.
+bool is_static_library(const std::string& path);
 
 class Library {
 public:
