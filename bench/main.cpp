@@ -2,7 +2,7 @@
 //
 //   panelbench run SCRIPT... [--panel PANEL_CFG] [--out DIR] [--scale N] [--no-snapshots] [MODULE OPTIONS]
 //   panelbench render GAUGE|panel [--panel PANEL_CFG] --out FILE.png [--scale N] [--set TOKEN=VALUE]... [MODULE OPTIONS]
-//   module options: --module PATH, --sound PATH, --bitmaps DIR
+//   module options: --module PATH, --sound PATH (native), --bitmaps DIR
 //   panelbench place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]
 //   panelbench validate MODULE_FILE [...]
 //   panelbench serve [PANEL_CFG [--window N]] [--port N] [MODULE OPTIONS]   (native only)
@@ -31,6 +31,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "soundlib/linked.h"
 #else
 #include <unistd.h>
 
@@ -62,7 +64,8 @@ void usage(std::ostream& out) {
            "      move GAUGE in [WindowNN] (its first line), or add it as the next gaugeNN; only that\n"
            "      line changes; written to FILE, or back into PANEL_CFG\n"
            "  module options: --module PATH (default: the module beside this program),\n"
-           "      --sound PATH (the stand-in sound library), --bitmaps DIR (the native module's bitmaps)\n"
+           "      --sound PATH (the stand-in sound library; the Windows panelbench carries its own),\n"
+           "      --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
            "      check a gauge file (see `panelbench validate` for its options)\n"
            "  panelbench serve [PANEL_CFG [--window N]] [--port N] [--paused] [module options]\n"
@@ -133,7 +136,11 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
         } else if (arg == "--module") {
             a.run.module_path = value();
         } else if (arg == "--sound") {
+#if defined(_WIN32)
+            throw bench::BenchError("this panelbench carries its stand-in sound library; --sound is for the native one");
+#else
             a.run.sound_path = value();
+#endif
         } else if (arg == "--bitmaps") {
             a.run.bitmap_folder = value();
         } else if (arg == "--scale") {
@@ -296,6 +303,7 @@ int command_place(const std::vector<std::string>& args) {
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) throw bench::BenchError(path + ": cannot read the panel configuration");
+    in.close();  // Windows renames no file over one that is open
     const bench::PlacedText placed = bench::place_gauge(text.str(), path, window, place);
     const std::string target = out.empty() ? path : out;
     bench::write_file_whole(target, placed.text);
@@ -307,6 +315,11 @@ int command_place(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // The chime's library is the stand-in inside this program, wherever the
+    // program and the gauge file lie: no file of its name is looked for.
+    standin_link_into_program();
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         usage(std::cerr);

@@ -30,18 +30,21 @@ void usage() {
                  "       (win32/validate.exe takes the same arguments)\n"
                  "  MODULE_FILE  the gauge file (a .gau is checked by win32/validate.exe under Wine) or the native module (.so)\n"
                  "  --bitmaps    folder of the native module's bitmaps (default: 'bitmaps' beside the module)\n"
-                 "  --sound      the stand-in sound library (default: beside the module, then beside this program)\n"
+                 "  --sound      the stand-in sound library (default: the one this program carries, else beside the module, then beside this program)\n"
                  "exit status: 0 every check passed, 1 a check failed or the module crashed, 2 bad arguments\n");
 }
 
 bool file_exists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
 
-// The stand-in sound library to install: the one named, else the one beside
-// the module, else the one beside this program or in its native/ folder (the
+// The stand-in sound library to install: the one named, else the one this
+// program carries (before any file: beside a gauge file where it is
+// installed may lie the simulator's own library), else the one beside the
+// module, else the one beside this program or in its native/ folder (the
 // layout of dist/); empty when there is none, in which case the module runs
 // with its chime silent.
 std::string find_sound(const Options& options) {
     if (!options.sound_library.empty()) return options.sound_library;
+    if (panelhost::is_static_library(SOUND_FILE)) return SOUND_FILE;
     for (const std::string& folder :
          {panelhost::folder_of(options.module_path), program_folder(), program_folder() + "/native"}) {
         std::string candidate = folder + "/" + SOUND_FILE;
