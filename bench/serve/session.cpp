@@ -449,8 +449,9 @@ std::string Session::state_json(int64_t since) const {
 
 std::string Session::script() const {
     std::string out =
-        "# A session on the panel bench's page (panelbench serve), panel " + options_.panel.source +
-        ".\n# Replay it with: panelbench run FILE\n";
+        "# A session on the panel bench's page, panel " + options_.panel.source +
+        ".\n# Replay it with `panelbench run FILE` (on Windows: panelbench.exe, in the release zip),\n"
+        "# or open it in the panel page (Open scenario\u2026).\n";
     for (const bench::Placed& p : sim_->placed())
         out += "place " + p.gauge->name() + (p.name == p.gauge->name() ? "" : " as " + p.name) + "\n";
     int64_t at = 0;
