@@ -73,8 +73,9 @@ benchmark-run:
 	  echo "benchmark: ./$(NATIVE_BUILD)/hardening/module_benchmark is missing (not built yet)"; exit 1; \
 	fi
 
-# The release zip: the gauge file, INSTALL.md, try-in-browser.html and its
-# faces' licence, the gauges' pictures, the example panel, SHA256SUMS.
+# The release zip: the gauge file, panelbench.exe (stripped), INSTALL.md,
+# try-in-browser.html and its faces' licence, the gauges' pictures, the
+# example panel, SHA256SUMS.
 release: build
 	@scripts/release.sh
 

@@ -2,6 +2,12 @@
 # Packs the release from what the builds left in dist/:
 #   dist/vmq_Tavok22ap-VERSION.zip holding
 #     vmq_Tavok22ap.gau          the gauge file (Windows build)
+#     panelbench.exe             the Windows panel bench, stripped: validate,
+#                                run and place on the user's own machine; it
+#                                carries the stand-in sound library inside
+#                                itself, so no file named FSSound.dll is ever
+#                                packed (one could be copied over the
+#                                simulator's own)
 #     INSTALL.md                 release/INSTALL.md
 #     try-in-browser.html        the gauges in a browser, one file (web build)
 #     DSEG-LICENSE.txt           the licence of the read-out faces that file carries
@@ -10,14 +16,19 @@
 #     SHA256SUMS                 the SHA-256 of each file above
 # The zip's bytes depend only on those files (scripts/release_zip.py). The
 # last two lines printed are the SHA-256 of the gauge file and of the zip.
+#   release.sh [OUT_DIR]   the zip in OUT_DIR (default dist/), its files
+#                          gathered in OUT_DIR/stage (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dist=$root/dist
+out=$(realpath -m -- "${1:-$dist}")
 gau=$dist/vmq_Tavok22ap.gau
+exe=$dist/win32/panelbench.exe
+strip=${MINGW_STRIP:-i686-w64-mingw32-strip}
 bench=$dist/panelbench
 page=$dist/try-in-browser.html
 example=$dist/example_panel
-for needed in "$gau" "$bench" "$page" "$example/panel.cfg" "$example/main_panel.bmp" "$example/stack_panel.bmp"; do
+for needed in "$gau" "$exe" "$bench" "$page" "$example/panel.cfg" "$example/main_panel.bmp" "$example/stack_panel.bmp"; do
   if [ ! -f "$needed" ]; then
     echo "release: $needed is missing (make build makes it)" >&2
     exit 1
@@ -29,12 +40,16 @@ if [ -z "$version" ]; then
   exit 1
 fi
 name=vmq_Tavok22ap-$version
-stage=$root/build/release/$name
-zip=$dist/$name.zip
+if [ $# -ge 1 ]; then stage=$out/stage/$name; else stage=$root/build/release/$name; fi
+zip=$out/$name.zip
+mkdir -p "$out"
 
 rm -rf "$stage"
 mkdir -p "$stage/pictures"
 cp "$gau" "$stage/"
+# Stripped with the time stamp the link left (0), or SOURCE_DATE_EPOCH:
+# strip would otherwise write the time of day into the PE header.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0} "$strip" -o "$stage/panelbench.exe" "$exe"
 cp "$root/release/INSTALL.md" "$stage/"
 cp "$page" "$stage/"
 cp /usr/share/doc/fonts-dseg/copyright "$stage/DSEG-LICENSE.txt"
@@ -55,8 +70,14 @@ if [ "$shown" != "$packed" ]; then
   echo "release: INSTALL.md shows [$shown] but the pictures are [$packed]" >&2
   exit 1
 fi
+# Never a file named FSSound.dll, in any case: a user could copy it over the
+# simulator's own sound library.
+if [ -n "$(find "$stage" -iname fssound.dll)" ]; then
+  echo "release: refusing to pack a file named FSSound.dll: $(find "$stage" -iname fssound.dll)" >&2
+  exit 1
+fi
 (cd "$stage" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
 /usr/bin/python3 "$root/scripts/release_zip.py" "$zip" "$stage"
 
-echo "release: $zip (try-in-browser.html: $(stat -c %s "$page") bytes)"
-(cd "$root" && sha256sum "dist/vmq_Tavok22ap.gau" "dist/$name.zip")
+echo "release: $zip (try-in-browser.html: $(stat -c %s "$page") bytes, panelbench.exe: $(stat -c %s "$stage/panelbench.exe") bytes)"
+(cd "$root" && sha256sum "dist/vmq_Tavok22ap.gau" "$(realpath --relative-to="$root" "$zip")")

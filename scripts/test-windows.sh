@@ -3,6 +3,9 @@
 # started before the first test (the prefix made first if missing) and ended
 # after the last, pass, fail or interruption, leaving no Wine process behind.
 #   test-windows.sh [BUILD_DIR]      (default build/win32)
+# Among them wine.release_zip tries the release zip as a simmer gets it
+# (scripts/test-release-zip.sh): it packs the zip from dist/, so the native
+# and web builds must be there (make test builds them in its first stage).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m -- "${1:-$root/build/win32}")
