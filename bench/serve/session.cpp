@@ -451,7 +451,7 @@ std::string Session::script() const {
     std::string out =
         "# A session on the panel bench's page, panel " + options_.panel.source +
         ".\n# Replay it with `panelbench run FILE` (on Windows: panelbench.exe, in the release zip),\n"
-        "# or open it in the panel page (Open scenario\u2026).\n";
+        "# or open it in try-in-browser.html with \"Run a scenario\u2026\".\n";
     for (const bench::Placed& p : sim_->placed())
         out += "place " + p.gauge->name() + (p.name == p.gauge->name() ? "" : " as " + p.name) + "\n";
     int64_t at = 0;
