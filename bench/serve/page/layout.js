@@ -360,10 +360,22 @@ function layoutTookClick() { return bench.dragged; }
 // The download: from the server a link to the file; in the page file the
 // bytes are made here and handed over as a file.
 async function downloadConfig(event) {
+  if (!editing()) {
+    event.preventDefault();
+    showStatus('no panel configuration is open: open one first');
+    return;
+  }
   bench.downloaded = true;
   if (transport.kind === 'http') return;
   event.preventDefault();
-  const bytes = await transport.bytes('/api/panel.cfg');
+  let bytes;
+  try {
+    bytes = await transport.bytes('/api/panel.cfg');
+  } catch (e) {
+    bench.downloaded = false;
+    showStatus(e.message);
+    return;
+  }
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
   link.download = bench.panel.document.download;
