@@ -42,6 +42,7 @@ const bench = {
   epoch: 0,         // counts the sessions the page has shown: answers of an earlier one are not drawn
   shownMark: null,  // how far the session shown had come: {cycle, actions}
   onDraw: null,     // called after each state is drawn, for the console and the tests
+  run: null,        // the last scenario run in the page: {status, verdict, failure, lines}
   fontsLoaded: false,  // the read-out faces have been added (or failed to load, and the plain face is used)
 
   gauge(name) { return this.panel.gauges.findIndex(g => g.name === name); },
@@ -187,6 +188,20 @@ async function webTransport() {
     },
     // A panel laid out anew is a new instance, started with the document.
     async relayout(doc) { await start(JSON.stringify(doc)); },
+    // A scenario run in an instance of its own, as `panelbench run` runs it.
+    async runScenario(name, text) {
+      const runner = await createPanelBench({
+        instantiateWasm(imports, done) {
+          WebAssembly.instantiate(compiled, imports).then(instance => done(instance, compiled));
+          return {};
+        },
+        print() {},
+        printErr(line) { console.warn(line); },
+      });
+      const status = withText(runner, name, at => withText(runner, text, textAt => runner._web_run(at, textAt)));
+      const out = runner.HEAPU8.slice(runner._web_answer(), runner._web_answer() + runner._web_answer_size());
+      return { status, out: decoder.decode(out), err: runner.UTF8ToString(runner._web_failure()) };
+    },
   };
 }
 
@@ -892,8 +907,63 @@ function wire() {
     fit();
     draw();
   }).observe($('panel-area'));
-  $('details').addEventListener('change', showTimeline);
+  $('details').addEventListener('change', () => {
+    showTimeline();
+    showRun();
+  });
+  $('run-choice').hidden = !transport.runScenario;
+  $('run-open').addEventListener('click', () => $('run-file').click());
+  $('run-file').addEventListener('change', async () => {
+    const file = $('run-file').files[0];
+    $('run-file').value = '';
+    if (file) await runScenarioFile(file);
+  });
   wireLayout();
+}
+
+const MAX_SCENARIO = 1024 * 1024;  // the largest scenario file taken, in bytes
+
+// A scenario file opened in the page: run, where the page can run one (the
+// page file), as `panelbench run FILE --no-snapshots` runs it, and shown
+// with the same verdict: its last line, and what failed (file:line and
+// what differed) above its timeline.
+async function runScenarioFile(file) {
+  const verdict = $('run-verdict');
+  $('run-area').hidden = false;
+  $('run-failure').textContent = '';
+  $('run-timeline').textContent = '';
+  verdict.className = '';
+  if (file.size > MAX_SCENARIO) {
+    verdict.textContent = file.name + ' is ' + file.size + ' bytes; a scenario of at most ' + MAX_SCENARIO + ' is taken';
+    return;
+  }
+  verdict.textContent = 'running ' + file.name + '…';
+  let result;
+  try {
+    result = await transport.runScenario(file.name, await file.text());
+  } catch (e) {
+    verdict.textContent = file.name + ' could not be run: ' + e.message;
+    return;
+  }
+  const lines = result.out.split('\n').filter(line => line !== '');
+  const last = lines.length && /^(passed|FAILED): /.test(lines[lines.length - 1]) ? lines.pop() : '';
+  verdict.textContent = last || 'FAILED: ' + file.name;
+  verdict.className = result.status === 0 ? 'passed' : 'failed';
+  $('run-failure').textContent = result.err.trim();
+  bench.run = { status: result.status, verdict: verdict.textContent, failure: result.err.trim(), lines };
+  showRun();
+}
+
+// The run's timeline, in plain words or (under "details") as run prints it.
+function showRun() {
+  if (!bench.run) return;
+  const saved = Object.assign({}, plain);
+  plain.mode = '';
+  plain.baro = true;
+  const lines = $('details').checked ? bench.run.lines
+    : bench.run.lines.map(line => (/^\s*[\d.]+s\s/.test(line) ? plainLine(line) : line)).filter(line => line !== null);
+  Object.assign(plain, saved);
+  $('run-timeline').textContent = lines.join('\n');
 }
 
 // A new session has started: its timeline starts empty, and what came

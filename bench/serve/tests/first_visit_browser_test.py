@@ -16,25 +16,30 @@ from disk. In each:
   configuration is open; every control, without one and with the example
   panel open, is pressed, and no console error or uncaught exception
   follows;
+- in the page file, a scenario opened with "Run a scenario…" (the help's,
+  one whose expectation fails, and the session just flown, downloaded) is
+  run in the page with the verdict `panelbench run` gives it: its last line
+  and what failed, file:line and what differed;
 - at 360, 400, 1024, 1366 and 1920 px wide, the capitals of every legend
   (the ink rows of its bitmap times the scale it is drawn at) and the digits
   of every read-out (measured in the picture drawn) are at least 7 CSS px
   high, and a gauge is alone on its row wherever it is wider than the window.
 
   first_visit_browser_test.py --panelbench PATH --module PATH --sound PATH --out DIR
-                              --scenario FILE.pbs --example DIR [--page FILE.html]
+                              --scenario FILE.pbs --failing FILE.pbs --example DIR [--page FILE.html]
 """
 import argparse
 import base64
 import os
 import shlex
 import struct
+import subprocess
 import sys
 import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_test import WAIT, click_control, served_browser, set_field, wait_for  # noqa: E402
+from browser_test import WAIT, click_control, downloaded, served_browser, set_field, wait_for  # noqa: E402
 
 from selenium.webdriver.common.by import By  # noqa: E402
 
@@ -297,7 +302,43 @@ def legible(driver, name, out):
     driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
 
 
-def first_visit(driver, url, args, name):
+def run_in_page(driver, args, path):
+    """A scenario run in the page and by `panelbench run` (from its folder, so that both name it alike)."""
+    ran = subprocess.run([os.path.abspath(args.panelbench), "run", os.path.basename(path), "--module", os.path.abspath(args.module),
+                          "--sound", os.path.abspath(args.sound), "--no-snapshots"],
+                         cwd=os.path.dirname(os.path.abspath(path)), capture_output=True, text=True, timeout=120)
+    driver.execute_script("bench.run = null")
+    driver.find_element(By.ID, "run-file").send_keys(os.path.abspath(path))
+    wait_for(driver, "return bench.run !== null", "the run of " + os.path.basename(path))
+    run = driver.execute_script("return bench.run")
+    verdict = ran.stdout.strip().splitlines()[-1]
+    assert run["status"] == ran.returncode, "%s: the page's run ends %d (%r), panelbench run's %d" % (
+        path, run["status"], run["failure"], ran.returncode)
+    assert run["verdict"] == verdict, "%s: the page says %r, panelbench run %r" % (path, run["verdict"], verdict)
+    assert run["failure"] == ran.stderr.strip(), "%s: the page tells %r, panelbench run %r" % (
+        path, run["failure"], ran.stderr.strip())
+    shown = driver.find_element(By.ID, "run-verdict").text
+    assert shown == verdict, "the page shows %r" % shown
+    return run
+
+
+def replays(driver, args, downloads):
+    """The page file runs scenarios as panelbench run does: passing, failing, and its own session downloaded."""
+    run = run_in_page(driver, args, args.scenario)
+    assert run["status"] == 0 and any("levels off at 4000 ft" in line or "level at 4000 ft" in line for line in run["lines"])
+    timeline = driver.find_element(By.ID, "run-timeline").text
+    assert "the aircraft levels off at 4000 ft" in timeline and "evt_" not in timeline, timeline[-800:]
+    run = run_in_page(driver, args, args.failing)
+    assert run["status"] == 1 and run["failure"], run
+    for name in os.listdir(downloads):
+        os.remove(os.path.join(downloads, name))
+    driver.find_element(By.ID, "download").click()
+    session, _ = downloaded(downloads, "session.pbs")
+    run = run_in_page(driver, args, session)
+    assert run["status"] == 0, run
+
+
+def first_visit(driver, url, args, name, downloads):
     driver.get(url)
     wait_for(driver, "return window.bench && bench.ready && document.querySelectorAll('#help-steps li').length > 0",
              "the panel drawn and the help's steps")
@@ -306,6 +347,10 @@ def first_visit(driver, url, args, name):
     fly_help(driver, args.scenario)
     plain_words(driver)
     number_fields(driver)
+    if name == "file":
+        replays(driver, args, downloads)
+    else:
+        assert not driver.execute_script(SEEN, "run-open")[0], "the served page offers a run it cannot make"
     no_errors(driver, name + " flying the help")
     driver.find_element(By.CSS_SELECTOR, "#help summary").click()
     wait_for(driver, "return !document.getElementById('help').open", "the help closed")
@@ -320,7 +365,7 @@ def first_visit(driver, url, args, name):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--panelbench", "--module", "--sound", "--out", "--scenario", "--example"):
+    for option in ("--panelbench", "--module", "--sound", "--out", "--scenario", "--failing", "--example"):
         parser.add_argument(option, required=True)
     parser.add_argument("--page", help="the page as one file, opened from disk too")
     args = parser.parse_args()
@@ -330,7 +375,7 @@ def main():
     with served_browser(args, "first-visit-downloads") as (driver, url, downloads, stopped):
         pages = [(url, "served")] + ([("file://" + os.path.abspath(args.page), "file")] if args.page else [])
         for page, name in pages:
-            first_visit(driver, page, args, name)
+            first_visit(driver, page, args, name, downloads)
             every_control(driver, page, args.example, name)
     print("passed: the first visit%s" % (" served and from the file" if args.page else ""))
 
