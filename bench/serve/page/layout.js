@@ -305,7 +305,8 @@ window.addEventListener('mousemove', event => {
     g.height = g.height_given ? clamp(drag.was.height + dy, MIN_SIZE, MAX_UNITS) : heightKeepingAspect(g, g.width);
   }
   canvas.style.cursor = layoutCursor(event);
-  $('pointer').textContent = g.name + ' at ' + g.x + ', ' + g.y + ', ' + g.width + (g.height_given ? ', ' + g.height : '');
+  $('pointer').textContent = g.name + ' at ' + g.x + ', ' + g.y + ', ' + g.width + (g.height_given ? ', ' + g.height : '') +
+    ' (window units)';
   draw();
 });
 
