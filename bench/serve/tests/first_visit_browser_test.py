@@ -38,6 +38,7 @@ import sys
 import time
 import zlib
 
+sys.dont_write_bytecode = True  # nothing written beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser_test import WAIT, click_control, downloaded, served_browser, set_field, wait_for  # noqa: E402
 
