@@ -21,7 +21,8 @@ from disk. In each:
   run in the page with the verdict `panelbench run` gives it: its last line
   and what failed, file:line and what differed;
 - at 360, 400, 1024, 1366 and 1920 px wide, the capitals of every legend
-  (the ink rows of its bitmap times the scale it is drawn at) and the digits
+  and of the faces' painted lettering (their height in the bitmap times the
+  scale it is drawn at) and the digits
   of every read-out (measured in the picture drawn) are at least 7 CSS px
   high, and a gauge is alone on its row wherever it is wider than the window.
 
@@ -230,23 +231,54 @@ def png_rows(data):
     return rows
 
 
-# The ink rows of each legend's bitmap: rows with a pixel far from the bitmap's corner colour.
+# The letter heights the bitmaps were drawn with: of each legend, the ink
+# rows of its bitmap (rows with a pixel far from its corner colour); of each
+# face, its painted lettering (light on the dark face): the commonest height
+# of its light patches of three pixels or more, each letter being one.
 LEGEND_INK = """
 const done = arguments[arguments.length - 1];
+async function pixels(bitmap) {
+  const picture = await createImageBitmap(await (await fetch(bench.images[bitmap].src)).blob());
+  const c = new OffscreenCanvas(picture.width, picture.height), x = c.getContext('2d');
+  x.drawImage(picture, 0, 0);
+  return { width: c.width, height: c.height, d: x.getImageData(0, 0, c.width, c.height).data };
+}
+function lettering({ width, height, d }) {
+  const light = i => Math.min(d[4 * i], d[4 * i + 1], d[4 * i + 2]) > 170, seen = new Uint8Array(width * height);
+  const heights = {};
+  for (let start = 0; start < width * height; start++) {
+    if (seen[start] || !light(start)) continue;
+    const stack = [start];
+    seen[start] = 1;
+    let top = height, bottom = -1, count = 0;
+    while (stack.length) {
+      const i = stack.pop(), x = i % width, y = Math.floor(i / width);
+      top = Math.min(top, y); bottom = Math.max(bottom, y); count++;
+      for (let dy = -1; dy <= 1; dy++)
+        for (let dx = -1; dx <= 1; dx++) {
+          const nx = x + dx, ny = y + dy, n = ny * width + nx;
+          if (nx >= 0 && ny >= 0 && nx < width && ny < height && !seen[n] && light(n)) { seen[n] = 1; stack.push(n); }
+        }
+    }
+    if (count >= 3) heights[bottom - top + 1] = (heights[bottom - top + 1] || 0) + 1;
+  }
+  const common = Object.entries(heights).sort((a, b) => b[1] - a[1]);
+  return common.length && common[0][1] >= 5 ? Number(common[0][0]) : 0;  // no lettering: no patch height repeats
+}
 (async () => {
   const out = [];
-  for (const g of bench.panel.gauges)
+  for (const g of bench.panel.gauges) {
+    const face = lettering(await pixels(g.face.bitmap));
+    if (face) out.push({ gauge: g.name, legend: 'face lettering', ink: face });
     for (const l of g.lamps) {
-      const picture = await createImageBitmap(await (await fetch(bench.images[l.bitmap].src)).blob());
-      const c = new OffscreenCanvas(picture.width, picture.height), x = c.getContext('2d');
-      x.drawImage(picture, 0, 0);
-      const d = x.getImageData(0, 0, c.width, c.height).data, rows = new Set();
+      const { width, d } = await pixels(l.bitmap), rows = new Set();
       for (let i = 0; i < d.length; i += 4) {
         const far = Math.abs(d[i] - d[0]) + Math.abs(d[i + 1] - d[1]) + Math.abs(d[i + 2] - d[2]);
-        if (far > 120) rows.add(Math.floor(i / 4 / c.width));
+        if (far > 120) rows.add(Math.floor(i / 4 / width));
       }
       out.push({ gauge: g.name, legend: l.legend, ink: rows.size });
     }
+  }
   done(out);
 })();
 """
@@ -264,6 +296,8 @@ def legible(driver, name, out):
     """Legend capitals and read-out digits drawn at least 7 CSS px high at every width; wide gauges alone on a row."""
     driver.set_script_timeout(WAIT)
     inks = driver.execute_async_script(LEGEND_INK)
+    faces = {i["gauge"]: i["ink"] for i in inks if i["legend"] == "face lettering"}
+    assert set(faces) >= {"altpreselector", "autopilot"}, "no face lettering found: %r" % faces
     for width in WIDTHS:
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                {"width": width, "height": 900, "deviceScaleFactor": 1, "mobile": False})
