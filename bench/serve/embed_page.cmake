@@ -1,5 +1,6 @@
 # Writes the page's files into a C++ source, so that the program serves the
-# page it was built with, wherever it runs from.
+# page it was built with, wherever it runs from (with the scenario its help
+# is written from).
 #   cmake -DOUT=page_assets.cpp -DFILES="a.html|b.js" -P embed_page.cmake
 set(code "// Written by embed_page.cmake from bench/serve/page/; do not edit.\n#include \"bench/serve/page_assets.h\"\n\nnamespace serve {\n\nnamespace {\n\nconst Asset ASSETS[] = {\n")
 string(REPLACE "|" ";" FILES "${FILES}")
@@ -12,8 +13,10 @@ foreach(file ${FILES})
     set(type "text/javascript; charset=utf-8")
   elseif(ext STREQUAL ".css")
     set(type "text/css; charset=utf-8")
+  elseif(ext STREQUAL ".pbs")
+    set(type "text/plain; charset=utf-8")
   else()
-    message(FATAL_ERROR "${file}: the page holds only .html, .js and .css files")
+    message(FATAL_ERROR "${file}: the page holds only .html, .js, .css and .pbs files")
   endif()
   file(READ ${file} text)
   string(FIND "${text}" ")page_asset\"" clash)

@@ -2,12 +2,12 @@
 """Writes the panel bench's page as one file that runs from disk with no
 server and no network: the page's own files (index.html, panel.css,
 panel.js, layout.js) with the stylesheet and scripts written in, the WebAssembly build
-and its script, and the read-out faces. The WebAssembly and the faces are
+and its script, the read-out faces, and the scenario the help's steps are written from. The WebAssembly and the faces are
 carried gzipped and in base64 in script elements the page reads itself;
 the faces' licence notice is carried in a comment.
 
   make_page.py --page DIR --script panelbench_web.js --wasm panelbench_web.wasm
-               --font NAME=FILE... --licence FILE --out try-in-browser.html
+               --font NAME=FILE... --licence FILE --help-scenario FILE.pbs --out try-in-browser.html
 """
 import argparse
 import base64
@@ -42,6 +42,7 @@ def main():
     parser.add_argument("--wasm", required=True)
     parser.add_argument("--font", action="append", default=[])
     parser.add_argument("--licence", required=True)
+    parser.add_argument("--help-scenario", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
 
@@ -65,6 +66,8 @@ def main():
     for font in args.font:
         name, _, path = font.partition("=")
         payload.append('<script type="application/gzip" id="payload-font-%s">\n%s\n</script>' % (name, packed(path)))
+    payload.append('<script type="text/plain" id="help-scenario">\n%s\n</script>'
+                   % script_text(read(args.help_scenario), args.help_scenario))
     scripts = "\n".join(payload + [
         "<script>\n" + script_text(glue, args.script) + "\n</script>",
         "<script>\n" + script_text(js, "panel.js") + "\n</script>",

@@ -1,15 +1,27 @@
 // What the page calls in the WebAssembly build: the request handling of the
 // server (serve::handle) on a session held here, and advance() for the
-// page's timer. One answer is kept at a time; the page reads its status,
-// type and bytes before the next request.
+// page's timer; and web_run(), which runs a scenario as `panelbench run`
+// does. One answer is kept at a time; the page reads its status, type and
+// bytes before the next request.
 #include <emscripten/emscripten.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 
+#include "bench/common/catalogue.h"
+#include "bench/common/runner.h"
+#include "bench/common/script.h"
 #include "bench/serve/api.h"
 #include "bench/serve/document.h"
 #include "bench/serve/stepped_session.h"
+#include "host/library.h"
+#include "module/records.h"
+
+extern "C" {
+extern IMPORT_TABLE ImportTable;
+extern LINKAGE Linkage;
+}
 
 namespace {
 
@@ -63,6 +75,38 @@ EMSCRIPTEN_KEEPALIVE int web_handle(const char* method, const char* path, const 
 EMSCRIPTEN_KEEPALIVE const char* web_answer() { return answer.body.data(); }
 EMSCRIPTEN_KEEPALIVE int web_answer_size() { return int(answer.body.size()); }
 EMSCRIPTEN_KEEPALIVE const char* web_answer_type() { return answer.content_type.c_str(); }
+
+// Runs a scenario, `text` read from a file named `file`, as `panelbench run
+// FILE --no-snapshots` does: the timeline and the verdict line in
+// web_answer(), what failed (file:line and what differed) in web_failure();
+// returns run's exit status. The linked-in module is loaded once in a
+// program instance, so a scenario runs in an instance of its own, not in
+// one that holds a session.
+EMSCRIPTEN_KEEPALIVE int web_run(const char* file, const char* text) {
+    std::ostringstream out, err;
+    int status = bench::RUN_ERROR;
+    try {
+        // The script names gauges, which are known once the module's gauge
+        // table has been read: the module is loaded for that first, then by
+        // the run. The first load only reads its tables (its start and stop
+        // routines change nothing), so the run still starts on the module's
+        // data as built; this instance holds no session to share it with.
+        panelhost::register_static_library(
+            "vmq_Tavok22ap.so", {{"ImportTable", &ImportTable}, {"Linkage", &Linkage}}, /*single_load=*/false);
+        bench::read_gauges(MODULE_PATH);
+        const bench::Script script = bench::parse_script(text ? text : "", file ? file : "");
+        bench::RunOptions options;
+        options.module_path = MODULE_PATH;
+        options.sound_path = SOUND_PATH;
+        options.snapshots = false;
+        status = bench::run_script(script, options, out, err);
+    } catch (const std::exception& e) {
+        err << e.what() << "\n";
+    }
+    answer = serve::Response{.status = 200, .body = out.str()};
+    failure = err.str();
+    return status;
+}
 
 // The page's timer: `seconds` of real time went by; returns the cycles run.
 EMSCRIPTEN_KEEPALIVE int web_advance(double seconds) { return session ? session->advance(seconds) : 0; }

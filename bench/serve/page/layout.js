@@ -305,7 +305,8 @@ window.addEventListener('mousemove', event => {
     g.height = g.height_given ? clamp(drag.was.height + dy, MIN_SIZE, MAX_UNITS) : heightKeepingAspect(g, g.width);
   }
   canvas.style.cursor = layoutCursor(event);
-  $('pointer').textContent = g.name + ' at ' + g.x + ', ' + g.y + ', ' + g.width + (g.height_given ? ', ' + g.height : '');
+  $('pointer').textContent = g.name + ' at ' + g.x + ', ' + g.y + ', ' + g.width + (g.height_given ? ', ' + g.height : '') +
+    ' (window units)';
   draw();
 });
 
@@ -360,10 +361,22 @@ function layoutTookClick() { return bench.dragged; }
 // The download: from the server a link to the file; in the page file the
 // bytes are made here and handed over as a file.
 async function downloadConfig(event) {
+  if (!editing()) {
+    event.preventDefault();
+    showStatus('no panel configuration is open: open one first');
+    return;
+  }
   bench.downloaded = true;
   if (transport.kind === 'http') return;
   event.preventDefault();
-  const bytes = await transport.bytes('/api/panel.cfg');
+  let bytes;
+  try {
+    bytes = await transport.bytes('/api/panel.cfg');
+  } catch (e) {
+    bench.downloaded = false;
+    showStatus(e.message);
+    return;
+  }
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
   link.download = bench.panel.document.download;

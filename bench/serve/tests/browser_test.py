@@ -54,7 +54,7 @@ def start_server(args):
 
 def browser(downloads, profile):
     options = Options()
-    options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
                  "--user-data-dir=" + profile, "--window-size=1600,1000", "--autoplay-policy=no-user-gesture-required"):
@@ -169,7 +169,7 @@ def fly(driver, url, args, downloads, picture):
     click_control(driver, "autopilot", "knob-inc")
     wait_for(driver, "return bench.text('altpreselector', 'vs') === '+1'",
              "the VS read-out stepped from %r to +1" % vs_before)
-    wait_for(driver, "return document.getElementById('timeline').textContent.includes('click autopilot knob-inc')",
+    wait_for(driver, "return document.getElementById('timeline').textContent.includes('autopilot: turn the knob up')",
              "the knob's click in the timeline")
     # The wheel over the knob turns it too: up one step.
     canvas = driver.find_element(By.ID, "panel")
@@ -193,15 +193,16 @@ def fly(driver, url, args, downloads, picture):
     gap = refusal.location["y"] - (field.location["y"] + field.size["height"])
     assert 0 <= gap < 40, "the refusal is %d px from its field" % gap
     set_field(driver, "vertical_speed", 1000)
-    wait_for(driver, "return document.getElementById('timeline').textContent.includes('set vertical_speed 1000')",
+    wait_for(driver, "return document.getElementById('timeline').textContent.includes('vertical speed set to 1000 ft/min')",
              "the vertical speed set in ft/min in the timeline")
     wait_for(driver, "return document.getElementById('vs').textContent === '1000 ft/min'",
              "the vertical speed read in ft/min")
-    assert "set altitude 70000" not in driver.find_element(By.ID, "timeline").text
+    assert "altitude set to 70000" not in driver.find_element(By.ID, "timeline").text
     click_to_lamp(driver, "the served page" if url.startswith("http") else "the page file")
 
     # The read-outs are in the seven-segment face the page carries or fetches.
-    assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 face is not loaded"
+    assert driver.execute_script("return [...document.fonts].some(f => f.family === 'DSEG7' && f.status === 'loaded')"), \
+        "the DSEG7 face is not loaded"
 
     time.sleep(0.3)  # a few more frames, so the picture shows settled read-outs
     driver.save_screenshot(picture)
