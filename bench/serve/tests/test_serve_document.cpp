@@ -116,8 +116,8 @@ TEST_CASE("the document as the page carries it: base64 both ways, and what is re
     CHECK(has(refusal(json::array()), "must be a JSON object"));
     CHECK(has(refusal({{"original", some}}), "\"name\" must be the file's name"));
     CHECK(has(refusal({{"name", "a\nb"}, {"original", some}}), "control character"));
-    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", -2}}), "window number from 0 to 9999"));
-    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", "1"}}), "window number"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", -2}}), "\"window\" must be a section's id from 0 to 19999"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", "1"}}), "section's id"));
     CHECK(has(refusal({{"name", "p"}}), "lacks \"original\""));
     CHECK(has(refusal({{"name", "p"}, {"original", "not base64!"}}), "\"original\": "));
     CHECK(has(refusal({{"name", "p"}, {"original", serve::base64_encode(std::string(serve::PANEL_MAX_BYTES + 1, ';'))}}),
@@ -147,8 +147,10 @@ TEST_CASE("a file opened on the page: its window on its background, a gauge move
     const json& doc = panel["document"];
     CHECK(panel["section"] == "Window01");
     CHECK(doc["window"] == 1);
-    CHECK(doc["windows"] == json::parse(R"([{"number":0,"section":"Window00","title":"Main"},
-                                             {"number":1,"section":"Window01","title":"Stack"}])"));
+    CHECK(doc["windows"] ==
+          json::parse(R"([{"number":0,"section":"Window00","title":"Main","virtual_cockpit":false,"texture":""},
+                          {"number":1,"section":"Window01","title":"Stack","virtual_cockpit":false,"texture":""},
+                          {"number":10001,"section":"Vcockpit01","title":"","virtual_cockpit":true,"texture":""}])"));
     CHECK(doc["background"]["name"] == "stack.bmp");
     CHECK(doc["background"]["line"] == 13);
     CHECK(doc["background"]["served"] == false);  // the page draws its own copy
@@ -186,14 +188,14 @@ TEST_CASE("a file opened on the page: its window on its background, a gauge move
     CHECK(has(page.post("/api/panel/move", {{"line", 16}, {"x", 1}, {"y", 1}, {"width", 9}}).body,
               "line 16 of panel.cfg is not a gauge of this module in [Window01]"));
     CHECK(page.post("/api/panel/move", {{"line", 14}, {"x", 1}, {"y", 1}, {"width", 9}}).status == 400);
-    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", -1}, {"y", 1}, {"width", 9}}).body,
-              "\"x\" must be a whole number from 0 to 16384"));
+    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", -16385}, {"y", 1}, {"width", 9}}).body,
+              "\"x\" must be a whole number from -16384 to 16384"));
     CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", 1}, {"y", 1}, {"width", 0}}).body, "\"width\""));
     std::string malformed = DESIGNED;
-    malformed.replace(malformed.find("size_mm=1000,400"), 16, "size_mm=wide");
+    malformed.replace(malformed.find("    20,  30, 500"), 16, "    20,  up, 500");
     const serve::Response refused = servetest::post(*page.sim, "/api/panel/open", open_body(malformed, 1));
     CHECK(refused.status == 400);
-    CHECK(has(refused.body, "panel.cfg:14: "));
+    CHECK(has(refused.body, "panel.cfg:15: "));
     CHECK(has(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 7)).body, "there is no [Window07]"));
     const serve::Response large = servetest::post(*page.sim, "/api/panel/open", std::string(serve::DOCUMENT_MAX_BODY + 1, ' '));
     CHECK(large.status == 413);
