@@ -250,6 +250,35 @@ TEST_CASE("adding, taking out, another window and a new session lay the panel ou
     CHECK(page.panel()["section"] == "Window00");
 }
 
+TEST_CASE("a real panel on the page: a virtual cockpit chosen, a line without a width dragged, a gauge added where it is free") {
+    const std::string text = "[Window00]\r\nsize_mm=1000,400\r\n"
+                             "gauge00=vmq_Tavok22ap!autopilot, -41, 0\r\n"           // no width: the face's 500
+                             "gauge01=Radio!Audio, 600, 0\r\n"                       // another file's, no size
+                             "[VCockpit01]\r\npixel_size=512,512\r\ntexture=$VC01\r\n"
+                             "gauge00=vmq_Tavok22ap!vcaltpreselector, 10, 10, 280\r\n";
+    Page page;
+    json panel = page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(text, 0)));
+    CHECK(gauge(panel, "autopilot")["width"] == 500);
+    REQUIRE(panel["boxes"].size() == 1);
+    CHECK(panel["boxes"][0]["marker"] == true);
+    CHECK(panel["document"]["windows"][1]["texture"] == "$VC01");
+    // Dragged at its own width, the line still gives none; resized, it gains one.
+    REQUIRE(page.post("/api/panel/move", {{"line", 3}, {"x", -30}, {"y", 5}, {"width", 500}}).status == 200);
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!autopilot, -30, 5\r\n"));
+    REQUIRE(page.post("/api/panel/move", {{"line", 3}, {"x", -30}, {"y", 5}, {"width", 400}}).status == 200);
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!autopilot, -30, 5, 400\r\n"));
+    // Added at its installation width, beside what is there, not over it.
+    panel = page.relaid(page.post("/api/panel/add", {{"gauge", "annunciator"}}));
+    CHECK(gauge(panel, "annunciator")["x"] == 616);
+    CHECK(gauge(panel, "annunciator")["y"] == 0);
+    CHECK(gauge(panel, "annunciator")["width"] == 300);
+    // The virtual cockpit, chosen by its id, takes an addition as a window does.
+    panel = page.relaid(page.post("/api/panel/window", {{"window", bench::VCOCKPIT_ID + 1}}));
+    CHECK(panel["section"] == "VCockpit01");
+    panel = page.relaid(page.post("/api/panel/add", {{"gauge", "autopilot"}}));
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!vcaltpreselector, 10, 10, 280\r\ngauge01=vmq_Tavok22ap!autopilot, 0, 141, 500\r\n"));
+}
+
 TEST_CASE("gauges added at once from several requests are all added: none is laid out over another's") {
     Page page;
     page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 1)));
