@@ -35,6 +35,11 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+// A line's text as a note quotes it: at most 60 bytes, so that a note stays one short line.
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text.substr(0, 60)) + (text.size() > 60 ? "...\"" : "\"");
+}
+
 // The line without a `//` or `;` comment.
 std::string_view without_comment(std::string_view line) {
     size_t cut = std::min(line.find("//"), line.find(';'));
@@ -112,9 +117,9 @@ std::optional<int> whole(std::string_view text, int low, int high, std::string& 
     if (text.empty()) {
         why = "is missing";
     } else if (end != text.data() + text.size() || (error != std::errc() && error != std::errc::result_out_of_range)) {
-        why = "\"" + std::string(text) + "\" is not a whole number";
+        why = quoted(text) + " is not a whole number";
     } else if (error == std::errc::result_out_of_range || value < low || value > high) {
-        why = std::string(text) + " is out of range (" + std::to_string(low) + " to " + std::to_string(high) +
+        why = std::string(text.substr(0, 60)) + " is out of range (" + std::to_string(low) + " to " + std::to_string(high) +
               " window units)";
     } else {
         return value;
@@ -186,7 +191,7 @@ private:
         if (text.empty()) return;
         if (text.front() == '[') {
             if (text.back() != ']') {
-                note("a section name without its ']', \"" + std::string(text) + "\"; the line is passed over");
+                note("a section name without its ']', " + quoted(text) + "; the line is passed over");
                 return;
             }
             section(trim(text.substr(1, text.size() - 2)));
@@ -196,13 +201,13 @@ private:
         std::string_view key = trim(text.substr(0, std::min(equals, text.size())));
         if (equals == std::string_view::npos || key.empty()) {
             if (where_ == Where::Window)
-                note("\"" + std::string(text) + "\" is no KEY=VALUE; the line is passed over");
+                note(quoted(text) + " is no KEY=VALUE; the line is passed over");
             return;
         }
         std::string_view value = trim(text.substr(equals + 1));
         if (where_ == Where::Nowhere) {
             if (gauge_key(key))
-                note(std::string(key) + " stands outside any section, where nothing is laid out; passed over");
+                note(std::string(key.substr(0, 20)) + " stands outside any section, where nothing is laid out; passed over");
             return;
         }
         if (where_ == Where::Titles && section_id(key) && *section_id(key) >= 0 && *section_id(key) < VCOCKPIT_ID) {
@@ -225,7 +230,7 @@ private:
         }
         if (auto [first, fresh] = keys_.emplace(lowered, line_); !fresh) {
             if (gauge_key(key) || lowered == "size_mm" || lowered == "pixel_size")
-                note(std::string(key) + " is given again (first on line " + std::to_string(first->second) +
+                note(std::string(key.substr(0, 20)) + " is given again (first on line " + std::to_string(first->second) +
                      "); the first counts, this line is passed over");
             return;
         }
@@ -250,7 +255,7 @@ private:
         std::optional<int> w = whole(fields[0], 1, PANEL_MAX_UNITS, why), h;
         if (w && fields.size() > 1) h = whole(fields[1], 1, PANEL_MAX_UNITS, why);
         if (!w || (fields.size() > 1 && !h) || fields.size() > 2) {
-            note(std::string(key) + "=" + std::string(value) + " is not W[,H] in whole units (" +
+            note(std::string(key) + "=" + quoted(value) + " is not W[,H] in whole units (" +
                  (why.empty() ? "too many fields" : why) + "); the window takes its size from elsewhere");
             return;
         }
@@ -267,7 +272,7 @@ private:
         for (size_t i = 0; i < 3; ++i) {
             std::optional<int> c = i < fields.size() ? whole(fields[i], 0, 255, why) : std::nullopt;
             if (!c || fields.size() != 3) {
-                note("background_color=" + std::string(value) + " is not R,G,B from 0 to 255; drawn black");
+                note("background_color=" + quoted(value) + " is not R,G,B from 0 to 255; drawn black");
                 return;
             }
             rgb = rgb << 8 | uint32_t(*c);
@@ -300,7 +305,7 @@ private:
                                (named.size() == module.size() || blank(named[module.size()])));
         std::string why;
         if (!our_file) {
-            std::string label = std::string(key) + " (" + std::string(value.substr(0, 60)) + ")";
+            const std::string label = std::string(key.substr(0, 20)) + " " + quoted(value);
             std::optional<int> x = fields.size() > 1 ? whole(fields[1], -PANEL_MAX_UNITS, PANEL_MAX_UNITS, why) : std::nullopt;
             std::optional<int> y = x && fields.size() > 2 ? whole(fields[2], -PANEL_MAX_UNITS, PANEL_MAX_UNITS, why) : std::nullopt;
             if (!x || !y) {

@@ -252,7 +252,7 @@ TEST_CASE("virtual-cockpit sections are listed beside the windows and chosen by 
     PanelConfig second = parse_panel_config(text, "p.cfg", bench::window_choice("[vcockpit02]"));
     CHECK(second.background_colour == 0);
     REQUIRE(second.notes.size() == 1);
-    CHECK(second.notes[0].find("p.cfg:13: background_color=300,0,0 is not R,G,B") == 0);
+    CHECK(second.notes[0].find("p.cfg:13: background_color=\"300,0,0\" is not R,G,B") == 0);
 
     // Only virtual cockpits: the first is laid out.
     CHECK(parse_panel_config("[VCockpit03]\nsize_mm=5,5\n", "p.cfg").section == "VCockpit03");
@@ -283,7 +283,7 @@ TEST_CASE("a window's size: size_mm, else its picture's, else what holds its gau
     CHECK(none.height == 151);
     CHECK(none.size_note.find("gives no size and no picture; it is sized to hold its gauges, 416x151") != std::string::npos);
     REQUIRE(none.notes.size() == 1);
-    CHECK(none.notes[0].find("p.cfg:2: size_mm=abc is not W[,H]") == 0);
+    CHECK(none.notes[0].find("p.cfg:2: size_mm=\"abc\" is not W[,H]") == 0);
     CHECK(bench::panel_notes(none).size() == 2);
 
     // With pictures (the corpus's airliner): the height from the picture's aspect, or the picture's own size.
