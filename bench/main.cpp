@@ -300,6 +300,9 @@ int command_place(const std::vector<std::string>& args) {
     text << in.rdbuf();
     if (in.bad()) throw bench::BenchError(path + ": cannot read the panel configuration");
     const bench::PlacedText placed = bench::place_gauge(text.str(), path, window, place);
+    // What the reader passed over in the section, as render and run tell it.
+    for (const std::string& note : bench::parse_panel_config(placed.text, path, window).notes)
+        std::cerr << "panelbench place: " << note << "\n";
     const std::string target = out.empty() ? path : out;
     bench::write_file_whole(target, placed.text);
     std::cout << (placed.added ? "added" : "moved") << " " << target << ":" << placed.line << ": " << placed.entry
