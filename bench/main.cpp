@@ -53,22 +53,24 @@ void usage(std::ostream& out) {
            "                   [module options]\n"
            "      draw one gauge, or all five side by side, after one panel cycle, with the tokens\n"
            "      exactly as set (by name in ft, ft/min or inHg; by number in the module's units)\n"
-           "  --panel PANEL_CFG [--window N]: the window section [WindowNN] (default: the first) of a panel\n"
+           "  --panel PANEL_CFG [--window N|SECTION]: the window [WindowNN] or virtual cockpit [VCockpitNN]\n"
+           "      (a number: 1 is [Window01]; or a section name, any case; default: the first) of a panel\n"
            "      configuration; its gauges of this module are placed (by their gauge names, a\n"
            "      second copy as NAME-2) before the script runs, a script's own `place GAUGE` of one\n"
            "      of them takes it as it is, and `panel` pictures draw the window as laid out\n"
            "      (SCALE pixels to a window unit, at most 4096 pixels a side; other files' gauges\n"
            "      as labelled boxes, on the window's background picture). Without it, `panel` is the\n"
            "      placed gauges side by side.\n"
-           "  panelbench place PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]\n"
-           "      move GAUGE in [WindowNN] (its first line), or add it as the next gaugeNN; only that\n"
-           "      line changes; written to FILE, or back into PANEL_CFG\n"
+           "  panelbench place PANEL_CFG --window N|SECTION GAUGE X Y W [H] [--out FILE] [--module PATH]\n"
+           "      move GAUGE in the section (its first line), or add it as the next gaugeNN; X and Y may be\n"
+           "      negative; only that line changes (its parameter, empty fields and spacing kept);\n"
+           "      written to FILE, or back into PANEL_CFG\n"
            "  module options: --module PATH (default: the module beside this program),\n"
            "      --sound PATH (the stand-in sound library; the Windows panelbench carries its own),\n"
            "      --bitmaps DIR (the native module's bitmaps)\n"
            "  panelbench validate MODULE_FILE [...]\n"
            "      check a gauge file (see `panelbench validate` for its options)\n"
-           "  panelbench serve [PANEL_CFG [--window N]] [--port N] [--paused] [module options]\n"
+           "  panelbench serve [PANEL_CFG [--window N|SECTION]] [--port N] [--paused] [module options]\n"
            "      fly the panel in a browser: serves a page on 127.0.0.1 (default port 8022, 0: any\n"
            "      free one) until Ctrl-C; without PANEL_CFG the page shows all five gauges. With it,\n"
            "      window N (default: the first) on its background; the page places gauges in the\n"
@@ -116,7 +118,7 @@ std::optional<bench::PanelConfig> read_panel(const Arguments& a) {
         return std::nullopt;
     }
     bench::PanelConfig config = bench::read_panel_config(a.panel_file, a.window);
-    if (!config.background_problem.empty()) std::cerr << "panelbench: " << config.background_problem << "\n";
+    for (const std::string& note : bench::panel_notes(config)) std::cerr << "panelbench: " << note << "\n";
     return config;
 }
 
@@ -157,7 +159,7 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
         } else if (arg == "--panel") {
             a.panel_file = value();
         } else if (arg == "--window") {
-            a.window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+            a.window = bench::window_choice(value());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -276,7 +278,7 @@ int command_place(const std::vector<std::string>& args) {
         } else if (arg == "--module") {
             module = value();
         } else if (arg == "--window") {
-            window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+            window = bench::window_choice(value());
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -285,14 +287,15 @@ int command_place(const std::vector<std::string>& args) {
     }
     if (positional.size() < 5 || positional.size() > 6)
         throw bench::BenchError("place takes PANEL_CFG --window N GAUGE X Y W [H] [--out FILE] [--module PATH]");
-    if (window == bench::FIRST_WINDOW) throw bench::BenchError("place needs --window N: the window [WindowNN] to place in");
+    if (window == bench::FIRST_WINDOW)
+        throw bench::BenchError("place needs --window N or --window SECTION: the window ([WindowNN], [VCockpitNN]) to place in");
     // The gauges a configuration may place are the module's own.
     bench::read_gauges(module);
     const std::string& path = positional[0];
     bench::GaugePlace place;
     place.gauge = positional[1];
-    place.x = bench::whole_number(positional[2], 0, bench::PANEL_MAX_UNITS, "X");
-    place.y = bench::whole_number(positional[3], 0, bench::PANEL_MAX_UNITS, "Y");
+    place.x = bench::whole_number(positional[2], -bench::PANEL_MAX_UNITS, bench::PANEL_MAX_UNITS, "X");
+    place.y = bench::whole_number(positional[3], -bench::PANEL_MAX_UNITS, bench::PANEL_MAX_UNITS, "Y");
     place.width = bench::whole_number(positional[4], 1, bench::PANEL_MAX_UNITS, "W");
     if (positional.size() == 6) place.height = bench::whole_number(positional[5], 1, bench::PANEL_MAX_UNITS, "H");
 
@@ -305,6 +308,9 @@ int command_place(const std::vector<std::string>& args) {
     if (in.bad()) throw bench::BenchError(path + ": cannot read the panel configuration");
     in.close();  // Windows renames no file over one that is open
     const bench::PlacedText placed = bench::place_gauge(text.str(), path, window, place);
+    // What the reader passed over in the section, as render and run tell it.
+    for (const std::string& note : bench::parse_panel_config(placed.text, path, window).notes)
+        std::cerr << "panelbench place: " << note << "\n";
     const std::string target = out.empty() ? path : out;
     bench::write_file_whole(target, placed.text);
     std::cout << (placed.added ? "added" : "moved") << " " << target << ":" << placed.line << ": " << placed.entry

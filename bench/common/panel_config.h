@@ -1,22 +1,35 @@
 // Panel configurations: the text file in which an aircraft's panel places
-// gauges in windows. The bench lists every window section and lays out the
-// one chosen ([WindowNN] by its number), by default the first:
+// gauges in windows and virtual-cockpit textures. The bench lists every
+// [WindowNN] and [VCockpitNN] section and lays out the one chosen, by
+// default the first:
 //
 //   [Window00]
 //   file=panel_background.bmp                 // drawn beneath, stretched to size_mm
 //   size_mm=1024,768                          // the window's size in its own units
-//   gauge00=vmq_Tavok22ap!autopilot, 10, 300, 500     ; X, Y, W[, H] in those units
+//   gauge00=vmq_Tavok22ap!autopilot, 10, 300, 500     ; X, Y[, W[, H]][, PARAMETER]
 //   gauge01=other_file!clock, 600, 20, 120            ; another file's gauge: a labelled box
 //
-// Keys are matched without regard to case, blanks around keys, values and
-// fields are ignored, `//` and `;` start comments (whole-line or trailing),
-// CRLF line ends and a UTF-8 byte-order mark are accepted; other keys and
-// other sections are passed over. Anything malformed is refused naming the
-// file and line.
+//   [VCockpit01]
+//   pixel_size=512,512                        // the texture's size, in which gauges are placed
+//   texture=$VC01                             // the model's texture the section draws
+//   background_color=0,0,0
+//   gauge00=vmq_Tavok22ap!vcaltpreselector, 10, 10, 280
+//
+// The file is read as the panel engine reads it: whatever it loads, the
+// reader takes. Keys are matched without regard to case, blanks around
+// keys, values and fields are ignored, `//` and `;` start comments
+// (whole-line or trailing), CRLF line ends and a UTF-8 byte-order mark are
+// accepted; other keys and sections are passed over. Of a section given
+// twice the first is read, of a key given twice in it the first. A line
+// of the chosen section the reader cannot read, another file's gauge line
+// among them, is passed over (or drawn where its numbers allow) with a
+// note naming file:line; only a gauge line naming this module's file must
+// read whole, and is refused naming file:line when it does not.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,11 +52,17 @@ inline constexpr int PANEL_MAX_UNITS = 16384;
 
 // One gaugeNN= line of the window section.
 struct PanelPlacement {
-    std::string file;   // the gauge file named before '!', e.g. "vmq_Tavok22ap"
-    std::string gauge;  // the gauge name after '!', e.g. "autopilot" (ours: the module's own spelling)
-    int x = 0, y = 0;   // position in the window's units (those of size_mm)
-    int width = 0;      // width in the window's units; the gauge is scaled to it
+    std::string file;   // the gauge file named before '!' (or an old-style name's '.'), e.g. "vmq_Tavok22ap"
+    std::string gauge;  // the gauge name after it, e.g. "autopilot" (ours: the module's own spelling)
+    int x = 0, y = 0;   // position in the window's units (those of size_mm); negative: partly outside
+    // Width in the window's units; the gauge is scaled to it. A gauge of
+    // this module whose line gives none has its face's width (and
+    // width_given false); another file's gauge without one has 0, and is
+    // drawn as a small labelled marker at x, y.
+    int width = 0;
+    bool width_given = true;
     int height = 0;     // 0 when the line gives none: the gauge keeps its own aspect
+    std::string named;  // the name as the line writes it ("Radio!Audio"), the label of another file's gauge
     int line = 0;       // line number in the file
     std::string key;    // the key as written, e.g. "gauge03"
     // The name the bench knows this gauge by (scripts click it by this name):
@@ -54,26 +73,51 @@ struct PanelPlacement {
     bool ours() const;
 };
 
-// A window section of the file: [Window00], [window1]... Sections of other
-// names ([Vcockpit01], [Views]...) are not windows.
-struct PanelWindow {
-    std::string section;  // as written, e.g. "Window01"
-    int number = -1;      // the value of its digits (-1 when they pass PANEL_MAX_WINDOW)
-    std::string title;    // its WindowNN= line in [Window Titles], or ""
-    int line = 0;         // the line of its [WindowNN]
-};
-
 // The highest window number the reader chooses by.
 inline constexpr int PANEL_MAX_WINDOW = 9999;
 // The window a reader lays out when none is chosen: the first in the file.
 inline constexpr int FIRST_WINDOW = -1;
+// A section is chosen by its id: [WindowNN] by NN, [VCockpitNN] by
+// VCOCKPIT_ID + NN, so that one number names either kind.
+inline constexpr int VCOCKPIT_ID = 10000;
+inline constexpr int PANEL_MAX_SECTION_ID = VCOCKPIT_ID + PANEL_MAX_WINDOW;
+// The side of the marker another file's gauge without a size is drawn as, in window units.
+inline constexpr int PANEL_MARKER_UNITS = 16;
+
+// A section the bench lays out: [Window00], [window1], [VCOCKPIT01]...
+// Sections of other names ([Views], [Color]...) are passed over.
+struct PanelWindow {
+    std::string section;  // as written, e.g. "Window01"
+    int number = -1;      // its id (-1 when its digits pass PANEL_MAX_WINDOW)
+    std::string title;    // its WindowNN= line in [Window Titles], or ""
+    int line = 0;         // the line of its [WindowNN]
+    bool virtual_cockpit = false;  // a [VCockpitNN] section
+    std::string texture;  // a virtual cockpit's texture= name, or ""
+};
+
+// The id `text` chooses: a number ("1" is [Window01]) or a section name in
+// any case ("Window01", "VCockpit01"). Throws std::invalid_argument.
+int window_choice(const std::string& text);
+// "Window01", "VCockpit01": the section an id names, for messages.
+std::string section_name(int id);
 
 struct PanelConfig {
     std::string source;         // file name, or "(all five gauges)" for the default
     std::string section;        // e.g. "Window00"
-    int width = 0, height = 0;  // size_mm
+    // The window's size in its units: size_mm (pixel_size for a virtual
+    // cockpit), its height from the picture's aspect when size_mm gives
+    // only a width, the picture's own size without one, and without a
+    // picture too the size that holds its gauges (size_note says so).
+    int width = 0, height = 0;
     std::vector<PanelPlacement> gauges;  // in file order
-    std::vector<PanelWindow> windows;    // every window section, in file order
+    std::vector<PanelWindow> windows;    // every window and virtual-cockpit section, in file order
+    bool virtual_cockpit = false;        // the section laid out is a [VCockpitNN]
+    uint32_t background_colour = 0;      // a virtual cockpit's background_color, 0x00RRGGBB
+    // What the reader passed over or made up, one line each, "FILE:LINE: ...".
+    std::vector<std::string> notes;
+    std::string size_note;
+    // The size as the section gives it (0: not given), from which width and height are settled.
+    int given_width = 0, given_height = 0;
 
     // The background picture the section names (its file= or file_NNNN=), as
     // written, or "" when it names none; and its line.
@@ -95,11 +139,12 @@ struct PanelConfig {
 };
 
 // Reads a panel configuration's text; `file_name` is used in messages.
-// `window` chooses the section [WindowNN] of that number (FIRST_WINDOW: the
-// first window section). Only the chosen section's keys are checked; every
-// line must still be a section, a KEY=VALUE, a comment or blank. Throws
-// PanelConfigError: "FILE:LINE: ..." for a malformed line, "FILE: there is
-// no [WindowNN] ..." (naming the windows there are) for a missing window.
+// `window` chooses the section of that id (FIRST_WINDOW: the first window or
+// virtual-cockpit section). Only the chosen section's keys are read. Throws
+// PanelConfigError: "FILE:LINE: ..." for a gauge line of this module's file
+// that does not read or a line holding a NUL byte, "FILE: there is no
+// [WindowNN] ..." (naming the sections there are) for a missing window,
+// "FILE:LINE: no window section" for a file with none.
 PanelConfig parse_panel_config(std::string_view text, const std::string& file_name, int window = FIRST_WINDOW);
 // Reads a panel configuration file, and the window's background picture
 // from the file's folder. Throws PanelConfigError (cannot open: "PATH:
@@ -115,6 +160,8 @@ void read_background(PanelConfig& config, const std::string& folder, const std::
 // The picture's path: `name` as a panel configuration writes it (Windows
 // separators, any case) found in `folder`.
 std::string picture_path(const std::string& folder, const std::string& name);
+// The notes, the size note and the picture's problem, one line each, for a tool to print.
+std::vector<std::string> panel_notes(const PanelConfig& config);
 // "Window00 \"Main panel\", Window01": the windows of a configuration, for messages.
 std::string window_list(const PanelConfig& config);
 // All five gauges side by side, each at its face's own size, in a window that holds them.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -48,19 +49,24 @@ std::string line_end_of(std::string_view text) {
     return end != std::string_view::npos && end > 0 && text[end - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// ", X, Y, W[, H]"; a width of 0 is none (", X, Y" or ", X, Y, , H").
 std::string numbers(const GaugePlace& p, const std::string& separator) {
-    std::string out = separator + std::to_string(p.x) + separator + std::to_string(p.y) + separator +
-                      std::to_string(p.width);
+    std::string out = separator + std::to_string(p.x) + separator + std::to_string(p.y);
+    if (p.width || p.height) out += p.width ? separator + std::to_string(p.width) : ",";
     if (p.height) out += separator + std::to_string(p.height);
     return out;
 }
 
 // `raw` (a gauge line without its line end) with its place changed. What
-// lies before the value, the gauge as named there, and what follows the
-// last field (blanks, a comment, a '\r') are kept; so is each number's
-// field as wide as it was, where the new number fits, so that columns a
-// designer lined up stay lined up. A height the line gains is written with
-// the line's own separator; one it loses is dropped with its comma.
+// lies before the value, the gauge as named there, what follows the last
+// field (blanks, a comment, a '\r') and the gauge's parameter after the
+// numbers are kept; so is each number's field as wide as it was, where the
+// new number fits, so that columns a designer lined up stay lined up, and
+// an empty field stays empty when it is given no number. A width of 0
+// writes none (the face's own width), a height of 0 none (the face's
+// aspect): such a field is dropped with its comma when nothing follows it,
+// and left empty when something does. A number the line gains is written
+// with the line's own separator.
 std::string moved_line(std::string_view raw, const GaugePlace& place) {
     const size_t equals = raw.find('=');
     size_t comment = std::min(raw.find("//"), raw.find(';'));
@@ -72,7 +78,7 @@ std::string moved_line(std::string_view raw, const GaugePlace& place) {
     const std::string_view value = raw.substr(value_start, value_end - value_start);
     const size_t named_end = std::min(value.find(','), value.size());
 
-    std::vector<std::string_view> fields;  // each number's field between its commas
+    std::vector<std::string_view> fields;  // each field between its commas: X, Y, W, H, then the parameter's
     for (size_t at = named_end; at < value.size();) {
         const size_t next = std::min(value.find(',', at + 1), value.size());
         fields.push_back(value.substr(at + 1, next - at - 1));
@@ -80,28 +86,54 @@ std::string moved_line(std::string_view raw, const GaugePlace& place) {
     }
     const bool spaced = std::any_of(fields.begin(), fields.end(), [](std::string_view f) { return !f.empty() && blank(f[0]); });
     const int wanted[] = {place.x, place.y, place.width, place.height};
-    std::string out = std::string(raw.substr(0, value_start)) + std::string(value.substr(0, named_end));
-    for (size_t i = 0; i < (place.height ? 4u : 3u); ++i) {
-        const std::string number = std::to_string(wanted[i]);
-        out += ',';
-        if (i >= fields.size()) {
-            out += (spaced ? " " : "") + number;
+    const bool given[] = {true, true, place.width != 0, place.height != 0};
+    constexpr size_t NUMBERS = 4;
+    // The fields written: the four numbers' (none where a number is not
+    // given and no field was there), then the parameter's as they were.
+    std::vector<std::optional<std::string>> out_fields;
+    for (size_t i = 0; i < std::max(NUMBERS, fields.size()); ++i) {
+        if (i >= NUMBERS) {
+            out_fields.push_back(std::string(fields[i]));
             continue;
         }
-        const std::string_view field = fields[i];
+        const std::string_view field = i < fields.size() ? fields[i] : std::string_view();
         size_t lead = 0;
         while (lead < field.size() && blank(field[lead])) ++lead;
+        if (!given[i]) {
+            // An empty field stays as it was; a number taken out leaves the field empty.
+            if (i < fields.size()) out_fields.push_back(lead == field.size() ? std::string(field) : std::string());
+            else out_fields.push_back(std::nullopt);
+            continue;
+        }
+        const std::string number = std::to_string(wanted[i]);
+        if (i >= fields.size() || lead == field.size()) {
+            out_fields.push_back(lead == field.size() && lead ? std::string(field) + number
+                                                              : (spaced ? " " : "") + number);
+            continue;
+        }
         size_t digits = lead;
+        if (digits < field.size() && field[digits] == '-') ++digits;
         while (digits < field.size() && field[digits] >= '0' && field[digits] <= '9') ++digits;
         const size_t width = digits, old_digits = digits - lead;
+        std::string written;
         if (number.size() == old_digits) {
-            out += std::string(field.substr(0, lead));
+            written = std::string(field.substr(0, lead));
         } else {
             const size_t room = width > number.size() ? width - number.size() : 0;
-            out += std::string(std::max(room, lead > 0 ? size_t(1) : size_t(0)), ' ');
+            written = std::string(std::max(room, lead > 0 ? size_t(1) : size_t(0)), ' ');
         }
-        out += number + std::string(field.substr(digits));
+        out_fields.push_back(written + number + std::string(field.substr(digits)));
     }
+    // A W or H given no number, with nothing after it, goes with its comma,
+    // unless it was an empty field the line wrote.
+    auto held_number = [&](size_t i) {
+        return i >= fields.size() || std::any_of(fields[i].begin(), fields[i].end(), [](char c) { return !blank(c); });
+    };
+    while (out_fields.size() > 2 && out_fields.size() <= NUMBERS && !given[out_fields.size() - 1] &&
+           held_number(out_fields.size() - 1))
+        out_fields.pop_back();
+    std::string out = std::string(raw.substr(0, value_start)) + std::string(value.substr(0, named_end));
+    for (const std::optional<std::string>& f : out_fields) out += "," + f.value_or("");
     return out + std::string(raw.substr(value_end));
 }
 
@@ -109,9 +141,10 @@ void check_place(const GaugePlace& p) {
     auto in_range = [](int value, int low) { return value >= low && value <= PANEL_MAX_UNITS; };
     if (!our_gauge(p.gauge))
         throw std::invalid_argument("unknown gauge \"" + p.gauge + "\" (gauges: " + join(gauge_names()) + ")");
-    if (!in_range(p.x, 0) || !in_range(p.y, 0))
-        throw std::invalid_argument("X and Y must be whole numbers from 0 to " + std::to_string(PANEL_MAX_UNITS));
-    if (!in_range(p.width, 1) || (p.height != 0 && !in_range(p.height, 1)))
+    if (!in_range(p.x, -PANEL_MAX_UNITS) || !in_range(p.y, -PANEL_MAX_UNITS))
+        throw std::invalid_argument("X and Y must be whole numbers from " + std::to_string(-PANEL_MAX_UNITS) + " to " +
+                                    std::to_string(PANEL_MAX_UNITS));
+    if (!in_range(p.width, 0) || (p.height != 0 && !in_range(p.height, 1)))
         throw std::invalid_argument("W and H must be whole numbers from 1 to " + std::to_string(PANEL_MAX_UNITS));
 }
 
@@ -133,8 +166,10 @@ const PanelPlacement* ours_on(const PanelConfig& config, int line) {
 void check_reads_back(const PlacedText& result, const std::string& file_name, int window, const GaugePlace& place) {
     const PanelConfig check = parse_panel_config(result.text, file_name, window);
     const PanelPlacement* found = ours_on(check, result.line);
-    if (!found || found->gauge != place.gauge || found->x != place.x || found->y != place.y ||
-        found->width != place.width || found->height != place.height)
+    const bool width_right = place.width ? found && found->width_given && found->width == place.width
+                                         : found && !found->width_given;
+    if (!found || found->gauge != place.gauge || found->x != place.x || found->y != place.y || !width_right ||
+        found->height != place.height)
         throw std::logic_error(file_name + ":" + std::to_string(result.line) +
                                ": the placed gauge line does not read back as placed");
 }
@@ -239,6 +274,49 @@ PlacedText remove_gauge(std::string_view text, const std::string& file_name, int
     }
     if (!same) throw std::logic_error(file_name + ":" + std::to_string(line) + ": the gauge line was not taken out cleanly");
     return result;
+}
+
+GaugePlace free_place(const PanelConfig& config, const std::string& gauge) {
+    struct Box {
+        int64_t x, y, w, h;
+    };
+    const std::string name = our_gauge(gauge).value_or(gauge);
+    const auto [face_width, face_height] = face_size(name);
+    GaugePlace place{.gauge = name, .width = name == "autopilot" ? 500 : 300};
+    place.width = std::max(1, std::min(place.width, config.width));
+    const int height = std::max(1, height_keeping_aspect(place.width, face_width, face_height));
+    std::vector<Box> taken;
+    for (const PanelPlacement& p : config.gauges) {
+        const auto [w, h] = p.ours() ? std::pair{p.width, p.height ? p.height : height_keeping_aspect(p.width,
+                                                                                                 face_size(p.gauge).first,
+                                                                                                 face_size(p.gauge).second)}
+                            : p.width ? std::pair{p.width, p.height ? p.height : p.width}
+                                      : std::pair{PANEL_MARKER_UNITS, PANEL_MARKER_UNITS};
+        taken.push_back({p.x, p.y, w, h});
+    }
+    // The places worth trying: the window's corner, and beside or beneath each gauge.
+    std::vector<int64_t> xs{0}, ys{0};
+    for (const Box& b : taken) {
+        xs.push_back(b.x + b.w);
+        ys.push_back(b.y + b.h);
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (int64_t y : ys)
+        for (int64_t x : xs) {
+            if (x < 0 || y < 0 || x + place.width > config.width || y + height > config.height) continue;
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const Box& b) {
+                return x < b.x + b.w && b.x < x + place.width && y < b.y + b.h && b.y < y + height;
+            });
+            if (free) {
+                place.x = int(x);
+                place.y = int(y);
+                return place;
+            }
+        }
+    place.x = std::max(0, (config.width - place.width) / 2);
+    place.y = std::max(0, (config.height - height) / 2);
+    return place;
 }
 
 std::vector<GaugeLineChange> gauge_line_changes(std::string_view original, std::string_view current,

@@ -12,8 +12,9 @@
 
 namespace bench {
 
-// Where a gauge of this module goes, in the window's units; height 0: the
-// gauge keeps its face's aspect.
+// Where a gauge of this module goes, in the window's units (X and Y may be
+// negative: partly outside the window); width 0: none written, the face's
+// own width; height 0: the gauge keeps its face's aspect.
 struct GaugePlace {
     std::string gauge;  // one of the module's gauge names, in any case
     int x = 0, y = 0, width = 0, height = 0;
@@ -26,10 +27,10 @@ struct PlacedText {
     std::string entry;  // that line, without its line end
 };
 
-// Places `place` in the window section [WindowNN] of number `window` of
-// `text`: the first gaugeNN line naming that gauge of this module is
-// rewritten (its key, its way of naming the gauge and its trailing comment
-// kept), or a line gaugeNN=vmq_Tavok22ap!GAUGE, X, Y, W[, H] is added with
+// Places `place` in the window or virtual-cockpit section of id `window`
+// of `text`: the first gaugeNN line naming that gauge of this module is
+// rewritten (its key, its way of naming the gauge, its empty fields, its
+// parameter and its trailing comment kept), or a line gaugeNN=vmq_Tavok22ap!GAUGE, X, Y, W[, H] is added with
 // the next free NN, after the section's last gaugeNN line (else after its
 // last key), with the file's line end. Refuses what the reader refuses
 // (PanelConfigError, naming file:line), and an unknown gauge or a place out
@@ -46,6 +47,14 @@ PlacedText move_gauge(std::string_view text, const std::string& file_name, int w
 // the next free NN, as place_gauge adds one, even when the window already
 // shows that gauge (a second copy).
 PlacedText add_gauge(std::string_view text, const std::string& file_name, int window, const GaugePlace& place);
+// Where the page adds `gauge` to the window laid out in `config`: at the
+// width the installation notes give it (500 units for the autopilot, 300
+// for the others; the window's width where it is narrower), its height
+// keeping the face's aspect, at the top-most, then left-most place where
+// it lies inside the window and overlaps no gauge there; in the middle of
+// the window when there is no such place.
+GaugePlace free_place(const PanelConfig& config, const std::string& gauge);
+
 // The gauge line of this module on `line` of the window taken out, with its
 // line end; `line` and `entry` of the answer tell what was there. A last
 // line without a line end takes the line end before it along, so that the

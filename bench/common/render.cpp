@@ -215,7 +215,9 @@ Image render_window(const PanelConfig& config, const std::vector<const panelhost
     const int longest = std::max({config.width, config.height, 1});
     const double unit = std::min(double(scale), double(WINDOW_MAX_PIXELS) / longest);
     auto px = [unit](int units) { return int(std::lround(units * unit)); };
-    Image window(std::max(1, px(config.width)), std::max(1, px(config.height)), PANEL_COLOUR);
+    // A virtual cockpit's texture is drawn on its background_color; a window on the panel's own grey.
+    Image window(std::max(1, px(config.width)), std::max(1, px(config.height)),
+                 config.virtual_cockpit ? config.background_colour : PANEL_COLOUR);
     // The background picture is stretched to the whole window, whatever its own size.
     if (const BmpImage* picture = config.background_picture.get()) {
         Image background;
@@ -224,25 +226,54 @@ Image render_window(const PanelConfig& config, const std::vector<const panelhost
         background.rgb = picture->rgb;
         window.paste(resized(background, window.width, window.height), 0, 0);
     }
+    // Other files' gauges first, as see-through boxes and markers, so that
+    // one covering the whole window (a lighting gauge, say) hides neither
+    // the picture nor our gauges; ours on top, in file order.
+    auto shade = [&window](int x, int y, int w, int h, uint32_t colour, int alpha) {
+        for (int row = std::max(0, y); row < std::min(window.height, y + h); ++row)
+            for (int col = std::max(0, x); col < std::min(window.width, x + w); ++col) window.blend(col, row, colour, alpha);
+    };
+    constexpr int SEE_THROUGH = 150;
     for (size_t i = 0; i < gauges.size(); ++i) {
         const PanelPlacement& p = config.gauges[i];
+        if (gauges[i]) continue;
         const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));
-        if (const panelhost::Gauge* gauge = gauges[i]) {
-            const panelhost::Bitmap& face = gauge->bitmap(gauge->face()->header.resource_id);
-            const int h = std::max(1, p.height ? px(p.height) : height_keeping_aspect(w, face.width, face.height));
-            // Drawn at the first whole scale at least as large as its place, then brought down to it.
-            const int drawn =
-                std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);
-            window.paste(resized(render_gauge(*gauge, drawn), w, h), x, y);
-        } else {
-            const int h = std::max(1, p.height ? px(p.height) : w);
-            const int edge = std::max(1, int(unit + 0.5));
-            window.fill(x, y, w, h, BOX_EDGE);
-            window.fill(x + edge, y + edge, w - 2 * edge, h - 2 * edge, BOX_COLOUR);
-            if (fonts.label)
-                draw_text(window, p.file + "!" + p.gauge, Box{x + edge, y + edge, w - 2 * edge, h - 2 * edge},
-                          std::min(h / 3, int(11 * unit)), LABEL_COLOUR, {fonts.label});
+        if (p.width == 0) {
+            // A line that gives no size: a small marker at its place, its label beside it.
+            const int side = std::max(6, px(PANEL_MARKER_UNITS));
+            const int label = std::max(10, side * 3 / 4);
+            window.fill(x, y, side, side, BOX_EDGE);
+            window.fill(x + side / 4, y + side / 4, side - 2 * (side / 4), side - 2 * (side / 4), BOX_COLOUR);
+            if (fonts.label) {
+                set_size({fonts.label}, label);
+                const int room = std::min(text_width(p.named, {fonts.label}) + 4, std::max(0, window.width - x - side));
+                shade(x + side + 2, y + side / 2 - label * 2 / 3, room, label * 4 / 3, BOX_COLOUR, SEE_THROUGH);
+                draw_text(window, p.named, Box{x + side + 2, y + side / 2 - label, room, 2 * label}, label * 7 / 10,
+                          LABEL_COLOUR, {fonts.label});
+            }
+            continue;
         }
+        const int h = std::max(1, p.height ? px(p.height) : w);
+        const int edge = std::max(1, int(unit + 0.5));
+        shade(x, y, w, edge, BOX_EDGE, 255);
+        shade(x, y + h - edge, w, edge, BOX_EDGE, 255);
+        shade(x, y + edge, edge, h - 2 * edge, BOX_EDGE, 255);
+        shade(x + w - edge, y + edge, edge, h - 2 * edge, BOX_EDGE, 255);
+        shade(x + edge, y + edge, w - 2 * edge, h - 2 * edge, BOX_COLOUR, SEE_THROUGH);
+        if (fonts.label)
+            draw_text(window, p.named, Box{x + edge, y + edge, w - 2 * edge, h - 2 * edge},
+                      std::min(h / 3, int(11 * unit)), LABEL_COLOUR, {fonts.label});
+    }
+    for (size_t i = 0; i < gauges.size(); ++i) {
+        const PanelPlacement& p = config.gauges[i];
+        const panelhost::Gauge* gauge = gauges[i];
+        if (!gauge) continue;
+        const int x = px(p.x), y = px(p.y), w = std::max(1, px(p.width));
+        const panelhost::Bitmap& face = gauge->bitmap(gauge->face()->header.resource_id);
+        const int h = std::max(1, p.height ? px(p.height) : height_keeping_aspect(w, face.width, face.height));
+        // Drawn at the first whole scale at least as large as its place, then brought down to it.
+        const int drawn = std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);
+        window.paste(resized(render_gauge(*gauge, drawn), w, h), x, y);
     }
     return window;
 }

@@ -56,8 +56,10 @@ inline constexpr int WINDOW_MAX_PIXELS = 4096;
 // when the window would be larger than WINDOW_MAX_PIXELS), each gauge of
 // `gauges` (by placement, in config.gauges order) drawn as render_gauge
 // draws it, scaled to its place; a null entry is another file's gauge,
-// drawn as an empty box labelled FILE!GAUGE (square when its line gives no
-// height). What lies outside the window is cut off.
+// drawn beneath ours as a see-through box labelled as its line names it
+// (square when its line gives no height), or as a small labelled marker at
+// its place when the line gives no size. A virtual cockpit is drawn on its
+// background_color. What lies outside the window is cut off.
 Image render_window(const PanelConfig& config, const std::vector<const panelhost::Gauge*>& gauges, int scale = 1);
 
 // A bitmap as the module ships it, pixel for pixel.

@@ -156,10 +156,12 @@ private:
         print("panel " + panel.source + ": window [" + panel.section + "] " + std::to_string(panel.width) + "x" +
               std::to_string(panel.height));
         for (const PanelPlacement& p : panel.gauges) {
-            std::string where = " at " + std::to_string(p.x) + "," + std::to_string(p.y) + " width " +
-                                std::to_string(p.width) + (p.height ? " height " + std::to_string(p.height) : "");
+            std::string where = " at " + std::to_string(p.x) + "," + std::to_string(p.y) +
+                                (p.width ? " width " + std::to_string(p.width) : "") +
+                                (p.height ? " height " + std::to_string(p.height) : "");
             if (!p.ours()) {
-                print(p.file + "!" + p.gauge + where + ": another file's gauge, drawn as an empty box", true);
+                print(p.named + where + ": another file's gauge, drawn as " + (p.width ? "an empty box" : "a marker"),
+                      true);
                 continue;
             }
             print("place " + p.gauge + (p.name != p.gauge ? " as " + p.name : "") + where, true);

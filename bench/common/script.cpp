@@ -17,7 +17,8 @@ int whole_number(const std::string& text, int low, int high, const std::string& 
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || errno || value < low || value > high || !(text[0] >= '0' && text[0] <= '9'))
+    const bool sign = low < 0 && text[0] == '-' && text.size() > 1 && text[1] >= '0' && text[1] <= '9';
+    if (text.empty() || *end || errno || value < low || value > high || !((text[0] >= '0' && text[0] <= '9') || sign))
         throw BenchError(what + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                          ", not \"" + text + "\"");
     return int(value);

@@ -252,7 +252,7 @@ Response post(SessionHolder& sim, const Request& r) {
         return relayout(sim, [document](const Session&) { return document; });
     }
     if (path == "/api/panel/window") {
-        int window = integer_field(body_object(r), "window", 0, bench::PANEL_MAX_WINDOW);
+        int window = integer_field(body_object(r), "window", 0, bench::PANEL_MAX_SECTION_ID);
         return relayout(sim, [window](const Session& s) { return s.in_window(window); });
     }
     if (path == "/api/panel/add") {
@@ -266,8 +266,8 @@ Response post(SessionHolder& sim, const Request& r) {
     if (path == "/api/panel/move") {
         json body = body_object(r);
         const int line = integer_field(body, "line", 1, INT32_MAX);
-        const int x = integer_field(body, "x", 0, bench::PANEL_MAX_UNITS);
-        const int y = integer_field(body, "y", 0, bench::PANEL_MAX_UNITS);
+        const int x = integer_field(body, "x", -bench::PANEL_MAX_UNITS, bench::PANEL_MAX_UNITS);
+        const int y = integer_field(body, "y", -bench::PANEL_MAX_UNITS, bench::PANEL_MAX_UNITS);
         const int width = integer_field(body, "width", 1, bench::PANEL_MAX_UNITS);
         const int height = body.contains("height") ? integer_field(body, "height", 0, bench::PANEL_MAX_UNITS) : 0;
         return json_answer(call(sim, [=](Session& s) {

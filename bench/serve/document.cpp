@@ -108,9 +108,10 @@ PanelDocument document_from_json(std::string_view text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             throw std::invalid_argument("the document's \"name\" holds a control character");
     if (auto window = body.find("window"); window != body.end() && !window->is_null()) {
-        if (!window->is_number_integer() || window->get<int64_t>() < 0 || window->get<int64_t>() > bench::PANEL_MAX_WINDOW)
-            throw std::invalid_argument("the document's \"window\" must be a window number from 0 to " +
-                                        std::to_string(bench::PANEL_MAX_WINDOW));
+        if (!window->is_number_integer() || window->get<int64_t>() < 0 || window->get<int64_t>() > bench::PANEL_MAX_SECTION_ID)
+            throw std::invalid_argument("the document's \"window\" must be a section's id from 0 to " +
+                                        std::to_string(bench::PANEL_MAX_SECTION_ID) + " ([WindowNN]: NN, [VCockpitNN]: " +
+                                        std::to_string(bench::VCOCKPIT_ID) + " + NN)");
         d.window = int(window->get<int64_t>());
     }
     d.original = file_bytes(body, "original");

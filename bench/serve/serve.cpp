@@ -47,7 +47,7 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
         } else if (arg == "--bitmaps") {
             a.options.module.bitmap_folder = value();
         } else if (arg == "--window") {
-            a.window = bench::whole_number(value(), 0, bench::PANEL_MAX_WINDOW, "--window");
+            a.window = bench::window_choice(value());
         } else if (arg == "--paused") {
             a.options.start_paused = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -74,8 +74,7 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
     document.folder = std::filesystem::path(a.panel_file).parent_path().string();
     if (document.folder.empty()) document.folder = ".";
     a.options.panel = document.layout();
-    if (!a.options.panel.background_problem.empty())
-        std::cerr << "panelbench serve: " << a.options.panel.background_problem << "\n";
+    for (const std::string& note : bench::panel_notes(a.options.panel)) std::cerr << "panelbench serve: " << note << "\n";
     a.options.document = std::move(document);
     return a;
 }

@@ -234,7 +234,10 @@ bench::PlacedText edited(Edit edit) {
 void Session::move(int line, int x, int y, int width, int height) {
     open_document();  // refused without one
     PanelDocument& document = *options_.document;
-    const bench::GaugePlace place{.x = x, .y = y, .width = width, .height = height};
+    bench::GaugePlace place{.x = x, .y = y, .width = width, .height = height};
+    // A line that gives no width keeps none while the gauge keeps its face's width.
+    for (const bench::PanelPlacement& p : options_.panel.gauges)
+        if (p.line == line && p.ours() && !p.width_given && p.width == width) place.width = 0;
     const bench::PlacedText result =
         edited([&] { return bench::move_gauge(document.current, document.name, document.window, line, place); });
     const bench::PanelConfig moved = bench::parse_panel_config(result.text, document.name, document.window);
@@ -251,13 +254,7 @@ void Session::move(int line, int x, int y, int width, int height) {
 
 PanelDocument Session::with_added(const std::string& gauge) const {
     PanelDocument document = open_document();
-    const bench::PanelConfig& panel = options_.panel;
-    const auto [face_width, face_height] = bench::face_size(gauge);
-    bench::GaugePlace place{.gauge = gauge, .width = face_width > 0 ? face_width : 1};
-    if (panel.width > 0 && place.width > panel.width) place.width = panel.width;
-    const int height = bench::height_keeping_aspect(place.width, face_width, face_height);
-    place.x = std::max(0, (panel.width - place.width) / 2);
-    place.y = std::max(0, (panel.height - height) / 2);
+    const bench::GaugePlace place = bench::free_place(options_.panel, gauge);
     document.current =
         edited([&] { return bench::add_gauge(document.current, document.name, document.window, place); }).text;
     return document;
@@ -306,13 +303,14 @@ std::string Session::panel_json() const {
     json boxes = json::array(), gauges = json::array();
     for (const bench::PanelPlacement& placement : panel.gauges)
         if (!placement.ours())
-            boxes.push_back({{"label", placement.file + "!" + placement.gauge},
+            boxes.push_back({{"label", placement.named},
                              {"key", placement.key},
                              {"line", placement.line},
                              {"x", placement.x},
                              {"y", placement.y},
-                             {"width", placement.width},
-                             {"height", placement.height}});
+                             {"width", placement.width ? placement.width : bench::PANEL_MARKER_UNITS},
+                             {"height", placement.width ? placement.height : bench::PANEL_MARKER_UNITS},
+                             {"marker", placement.width == 0}});
     for (size_t i = 0; i < sim_->placed().size(); ++i) {
         const bench::Placed& p = sim_->placed()[i];
         const bench::PanelPlacement& placement = *placements_[i];
@@ -371,7 +369,12 @@ std::string Session::panel_json() const {
     if (const PanelDocument* d = this->document()) {
         json windows = json::array(), changes = json::array();
         for (const bench::PanelWindow& w : panel.windows)
-            if (w.number >= 0) windows.push_back({{"number", w.number}, {"section", w.section}, {"title", w.title}});
+            if (w.number >= 0)
+                windows.push_back({{"number", w.number},
+                                   {"section", w.section},
+                                   {"title", w.title},
+                                   {"virtual_cockpit", w.virtual_cockpit},
+                                   {"texture", w.texture}});
         for (const bench::GaugeLineChange& c : bench::gauge_line_changes(d->original, d->current, d->name))
             changes.push_back({{"section", c.section},
                                {"key", c.key},

@@ -168,3 +168,34 @@ TEST_CASE("a run's window snapshot is the configuration's window, and says which
     CHECK(has(o.timeline, "on-panel/window.png (not in the window, so not drawn: autopilot)\n"));
     CHECK(fs::exists(benchtest::out_dir + "/on-panel/window.png"));
 }
+
+TEST_CASE("a virtual cockpit on its colour; other files' gauges beneath ours, see-through, or as markers") {
+    auto h = host();
+    panelhost::Gauge& vc = h->place("vcaltpreselector");
+    vc.update();
+    bench::PanelConfig panel = bench::parse_panel_config(
+        "[VCockpit01]\npixel_size=400,200\nbackground_color=0,0,200\n"
+        "gauge00=Other!lights, 0, 0, 400, 200, NIGHT\n"       // the whole texture, beneath
+        "gauge01=vmq_Tavok22ap!vcaltpreselector, -50, 10, 213\n"  // partly outside
+        "gauge02=Radio!Audio, 380, 180\n",                   // no size: a marker
+        "vc.cfg");
+    REQUIRE(panel.gauges.size() == 3);
+    const bench::Image texture = bench::render_window(panel, {nullptr, &vc, nullptr}, 1);
+    REQUIRE(texture.width == 400);
+    REQUIRE(texture.height == 200);
+    // The covering box lets the colour through, tinted; its edge is drawn.
+    const uint32_t seen = texture.at(300, 150);
+    CHECK(seen != 0x0000C8);
+    CHECK((seen & 0xFF) > (seen >> 16 & 0xFF));  // still blue beneath the box's grey
+    CHECK(texture.at(0, 100) != seen);
+    // Our gauge on top of it, at its face's own pixels, cut at the left edge.
+    const bench::Image face = bench::render_gauge(vc, 1);
+    for (int y = 0; y < 100; y += 5)
+        for (int x = 0; x < 160; x += 5) REQUIRE(texture.at(x, 10 + y) == face.at(50 + x, y));
+    // The marker: its edge at its place, inside the texture.
+    CHECK(texture.at(380, 180) == texture.at(395, 195));
+    CHECK(texture.at(380, 180) != seen);
+    // Without the box, the texture's own colour shows where nothing is drawn.
+    bench::PanelConfig bare = bench::parse_panel_config("[VCockpit01]\npixel_size=40,20\nbackground_color=0,0,200\n", "vc.cfg");
+    CHECK(bench::render_window(bare, {}, 1).at(20, 10) == 0x0000C8);
+}

@@ -68,14 +68,16 @@ std::vector<size_t> changed(const std::string& before, const std::string& after)
 TEST_CASE("every window is listed with its title, and the chosen one is laid out on its background") {
     PanelConfig first = parse_panel_config(DESIGNED, "panel.cfg");
     CHECK(first.section == "Window00");
-    REQUIRE(first.windows.size() == 2);  // [Vcockpit01] is not a window
+    REQUIRE(first.windows.size() == 3);  // the virtual cockpit's texture beside the windows
     CHECK(first.windows[0].title == "Main Panel");
     CHECK(first.windows[1].title == "Radio Stack");
     CHECK(first.windows[1].number == 1);
     CHECK(first.windows[1].line == 13);
-    // file_1024= is made for a larger screen than file=, so it is the one drawn.
-    CHECK(first.background == "panel_1024.bmp");
-    CHECK(first.background_line == 8);
+    CHECK(first.windows[2].virtual_cockpit);
+    CHECK(first.windows[2].number == bench::VCOCKPIT_ID + 1);
+    // file= is drawn before any screen-size variant.
+    CHECK(first.background == "panel_day.bmp");
+    CHECK(first.background_line == 7);
 
     PanelConfig second = parse_panel_config(DESIGNED, "panel.cfg", 1);
     CHECK(second.section == "Window01");
@@ -85,11 +87,14 @@ TEST_CASE("every window is listed with its title, and the chosen one is laid out
     CHECK(second.gauges[0].gauge == "annunciator");
 
     CHECK_THROWS_WITH(parse_panel_config(DESIGNED, "panel.cfg", 2),
-                      "panel.cfg: there is no [Window02] (its windows: Window00 \"Main Panel\", Window01 \"Radio Stack\")");
-    // Only the chosen window's keys are checked: a broken line elsewhere does not stop another window.
-    const std::string broken_elsewhere = "[Window00]\nsize_mm=10,10\ngauge00=nonsense\n[Window01]\nsize_mm=5,5\n";
+                      "panel.cfg: there is no [Window02] (its windows: Window00 \"Main Panel\", Window01 \"Radio Stack\", "
+                      "Vcockpit01)");
+    // Only the chosen window's keys are checked: a broken line of ours elsewhere does not stop another window.
+    const std::string broken_elsewhere =
+        "[Window00]\nsize_mm=10,10\ngauge00=vmq_Tavok22ap!nonsense,0,0\n[Window01]\nsize_mm=5,5\n";
     CHECK(parse_panel_config(broken_elsewhere, "p.cfg", 1).width == 5);
-    CHECK_THROWS_WITH(parse_panel_config(broken_elsewhere, "p.cfg", 0), doctest::Contains("p.cfg:3: gauge00 names no gauge"));
+    CHECK_THROWS_WITH(parse_panel_config(broken_elsewhere, "p.cfg", 0),
+                      doctest::Contains("p.cfg:3: unknown gauge \"nonsense\""));
 }
 
 TEST_CASE("moving a gauge changes exactly its line, keeping its key, its naming and its comment") {
@@ -156,13 +161,75 @@ TEST_CASE("adding a gauge adds one line in its window, after its last gauge, wit
           "[Window00]\r\nsize_mm=9,9\r\ngauge00=vmq_Tavok22ap!autopilot, 1, 2, 3");
 }
 
+TEST_CASE("a moved line of the engine's forms keeps its parameter, its empty fields and its line end") {
+    auto moved = [](const std::string& line, GaugePlace place) {
+        place.gauge = "altpreselector";
+        return place_gauge("[Window00]\r\nsize_mm=9,9\r\n" + line + "\r\n", "p.cfg", 0, place);
+    };
+    // An empty height before a parameter stays empty, or takes the height given; places may be negative.
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector,24,80,221,,CP", {.x = -41, .y = 0, .width = 300}).entry ==
+          "gauge00=vmq_Tavok22ap!altpreselector,-41, 0,300,,CP");
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector,24,80,221,,CP", {.x = 24, .y = 80, .width = 221, .height = 90})
+              .entry == "gauge00=vmq_Tavok22ap!altpreselector,24,80,221,90,CP");
+    // A height taken out before a parameter leaves its field empty; with nothing after it, it goes with its comma.
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector, 1, 2, 300, 141, P", {.x = 1, .y = 2, .width = 300}).entry ==
+          "gauge00=vmq_Tavok22ap!altpreselector, 1, 2, 300,, P");
+    // A line without a width keeps none while it is given none, and gains one with the line's separator.
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector, 10, 10 ; natural", {.x = 20, .y = -30}).entry ==
+          "gauge00=vmq_Tavok22ap!altpreselector, 20, -30 ; natural");
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector, 10, 10", {.x = 20, .y = 30, .width = 250}).entry ==
+          "gauge00=vmq_Tavok22ap!altpreselector, 20, 30, 250");
+    CHECK(moved("gauge00=vmq_Tavok22ap!altpreselector, 10, 10, , 100", {.x = 20, .y = 30, .height = 90}).entry ==
+          "gauge00=vmq_Tavok22ap!altpreselector, 20, 30, ,  90");
+    // The old File.Gauge naming and the CRLF line end are kept, and the rest of the file byte for byte.
+    const bench::PlacedText old = moved("Gauge05 = vmq_Tavok22ap.altpreselector, 5, 5, 300", {.x = -5, .y = 5, .width = 300});
+    CHECK(old.entry == "Gauge05 = vmq_Tavok22ap.altpreselector, -5, 5, 300");
+    CHECK(old.text == "[Window00]\r\nsize_mm=9,9\r\n" + old.entry + "\r\n");
+}
+
+TEST_CASE("a virtual cockpit's section takes moves and additions as a window does") {
+    const std::string text = "[Window00]\nsize_mm=100,100\n[VCockpit01]\npixel_size=512,512\ntexture=$VC\n"
+                             "gauge00=vmq_Tavok22ap!vcaltpreselector, 20, 20, 300\n[VCockpit02]\nsize_mm=256,256\n";
+    const int first = bench::VCOCKPIT_ID + 1;
+    bench::PlacedText placed = place_gauge(text, "p.cfg", first, {"vcaltpreselector", 10, 10, 280});
+    CHECK_FALSE(placed.added);
+    CHECK(changed(text, placed.text) == std::vector<size_t>{6});
+    bench::PlacedText added = place_gauge(text, "p.cfg", first + 1, {"vcaltpreselector", 0, 0, 256});
+    CHECK(added.added);
+    CHECK(added.text == text + "gauge00=vmq_Tavok22ap!vcaltpreselector, 0, 0, 256\n");
+    const std::vector<bench::GaugeLineChange> changes = bench::gauge_line_changes(text, added.text, "p.cfg");
+    REQUIRE(changes.size() == 1);
+    CHECK(changes[0].section == "VCockpit02");
+}
+
+TEST_CASE("a gauge the page adds goes where it overlaps nothing, at its installation width") {
+    PanelConfig panel = parse_panel_config("[Window00]\nsize_mm=1000,400\ngauge00=vmq_Tavok22ap!autopilot, 0, 0, 500\n"
+                                           "gauge01=Other!clock, 500, 0, 200, 200\ngauge02=Radio!Audio, 0, 130\n",
+                                           "p.cfg");
+    GaugePlace annunciator = bench::free_place(panel, "annunciator");
+    CHECK(annunciator.width == 300);
+    CHECK(annunciator.x == 700);  // beside the clock, in the top row
+    CHECK(annunciator.y == 0);
+    GaugePlace autopilot = bench::free_place(panel, "autopilot");
+    CHECK(autopilot.width == 500);
+    CHECK(autopilot.x == 0);  // beneath the autopilot and the marker, left of the clock
+    CHECK(autopilot.y == 146);
+    // No room anywhere: the middle of the window, at most its width.
+    PanelConfig full = parse_panel_config("[Window00]\nsize_mm=200,100\ngauge00=Other!wall, 0, 0, 200, 100\n", "p.cfg");
+    GaugePlace squeezed = bench::free_place(full, "autopilot");
+    CHECK(squeezed.width == 200);
+    CHECK(squeezed.x == 0);
+    CHECK(squeezed.y == 26);
+}
+
 TEST_CASE("what the reader refuses, the writer refuses, and an unknown gauge or a bad place too") {
-    CHECK_THROWS_WITH(place_gauge("[Window00]\nsize_mm=9,9\ngauge00=x autopilot,0,0,1\n", "p.cfg", 0, {"autopilot", 1, 1, 1}),
-                      doctest::Contains("p.cfg:3: gauge00 names no gauge"));
+    CHECK_THROWS_WITH(
+        place_gauge("[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot,zero,0,1\n", "p.cfg", 0, {"autopilot", 1, 1, 1}),
+        doctest::Contains("p.cfg:3: X \"zero\" is not a whole number"));
     CHECK_THROWS_WITH(place_gauge(DESIGNED, "p.cfg", 7, {"autopilot", 1, 1, 1}), doctest::Contains("no [Window07]"));
     CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"clock", 1, 1, 1}), std::invalid_argument);
-    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", -1, 1, 1}), std::invalid_argument);
-    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, 0}), std::invalid_argument);
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", -16385, 1, 1}), std::invalid_argument);
+    CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, -1}), std::invalid_argument);
     CHECK_THROWS_AS(place_gauge(DESIGNED, "p.cfg", 0, {"autopilot", 1, 1, 1, 16385}), std::invalid_argument);
 }
 

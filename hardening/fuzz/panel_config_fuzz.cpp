@@ -5,8 +5,9 @@
 //
 // A configuration it gives back keeps the promises the bench and the page
 // draw by: a named window section with a size, every place and size within
-// range, gauges of this module named by the module's own spelling with a
-// bench name of their own, gauges of other files with a file and a name.
+// range (places may be negative; another file's gauge may have no size),
+// gauges of this module named by the module's own spelling with a bench
+// name and a width of their own, every note naming a line of the file.
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -26,11 +27,10 @@ void check(const bench::PanelConfig& c, size_t lines) {
     std::set<std::string> names;
     int previous_line = 0;
     for (const bench::PanelPlacement& p : c.gauges) {
-        if (!in_range(p.x, 0) || !in_range(p.y, 0) || !in_range(p.width, 1)) std::abort();
-        if (p.height != 0 && !in_range(p.height, 1)) std::abort();
+        if (!in_range(p.x, -bench::PANEL_MAX_UNITS) || !in_range(p.y, -bench::PANEL_MAX_UNITS)) std::abort();
+        if (!in_range(p.width, p.ours() ? 1 : 0) || (p.height != 0 && !in_range(p.height, 1))) std::abort();
         if (p.line <= previous_line || size_t(p.line) > lines) std::abort();
         previous_line = p.line;
-        if (p.file.empty() || p.gauge.empty()) std::abort();
         if (p.ours()) {
             if (!bench::instrument_of(p.gauge) || p.name.empty() || !names.insert(p.name).second) std::abort();
         } else if (!p.name.empty()) {
@@ -49,7 +49,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const hardening::FuzzText in(data, size);
     try {
-        check(bench::parse_panel_config(in.text, "fuzz.cfg"), in.lines);
+        const bench::PanelConfig config = bench::parse_panel_config(in.text, "fuzz.cfg");
+        check(config, in.lines);
+        for (const std::string& note : config.notes)
+            if (!hardening::names_a_line(note, "fuzz.cfg", in.lines)) std::abort();
     } catch (const bench::PanelConfigError& e) {
         if (!hardening::names_a_line(e.what(), "fuzz.cfg", in.lines)) std::abort();
     }

@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first bytes choose the window, the edit and its line, the gauge
     // and the place; the rest is the file.
     if (size < 1) return 0;
-    const int window = data[0] % 4;
+    // Windows 0 to 2, or the first virtual cockpit.
+    const int window = data[0] % 4 == 3 ? bench::VCOCKPIT_ID + 1 : data[0] % 4;
     enum Edit { PLACE, MOVE, ADD, REMOVE };
     const Edit edit = Edit(data[0] / 4 % 4);
     const int chosen_line = 1 + data[0] / 16;  // the line a move or a removal names: 1 to 16
@@ -118,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const unsigned long line = std::strtoul(number.c_str(), &end, 10);
         if (*end || line < 1 || line > lines) std::abort();
     } catch (const std::invalid_argument&) {
-        const bool bad_place = place.x < 0 || place.y < 0 || place.width < 1 || place.height < 0 ||
+        const bool bad_place = place.x < -bench::PANEL_MAX_UNITS || place.y < -bench::PANEL_MAX_UNITS ||
+                               place.width < 0 || place.height < 0 ||
                                place.x > bench::PANEL_MAX_UNITS || place.y > bench::PANEL_MAX_UNITS ||
                                place.width > bench::PANEL_MAX_UNITS || place.height > bench::PANEL_MAX_UNITS;
         // A move or a removal is also refused for a line that is not one of our gauges.

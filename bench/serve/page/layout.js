@@ -175,7 +175,9 @@ async function layoutLoaded() {
     for (const w of doc.windows) {
       const option = document.createElement('option');
       option.value = w.number;
-      option.textContent = w.section + (w.title ? ' ' + w.title : '');
+      // A virtual cockpit's section is named with the model's texture it draws.
+      const texture = w.virtual_cockpit ? ' (virtual cockpit' + (w.texture ? ', texture ' + w.texture : '') + ')' : '';
+      option.textContent = w.section + (w.title ? ' ' + w.title : '') + texture;
       option.selected = w.number === doc.window;
       windows.appendChild(option);
     }

@@ -116,8 +116,8 @@ TEST_CASE("the document as the page carries it: base64 both ways, and what is re
     CHECK(has(refusal(json::array()), "must be a JSON object"));
     CHECK(has(refusal({{"original", some}}), "\"name\" must be the file's name"));
     CHECK(has(refusal({{"name", "a\nb"}, {"original", some}}), "control character"));
-    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", -2}}), "window number from 0 to 9999"));
-    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", "1"}}), "window number"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", -2}}), "\"window\" must be a section's id from 0 to 19999"));
+    CHECK(has(refusal({{"name", "p"}, {"original", some}, {"window", "1"}}), "section's id"));
     CHECK(has(refusal({{"name", "p"}}), "lacks \"original\""));
     CHECK(has(refusal({{"name", "p"}, {"original", "not base64!"}}), "\"original\": "));
     CHECK(has(refusal({{"name", "p"}, {"original", serve::base64_encode(std::string(serve::PANEL_MAX_BYTES + 1, ';'))}}),
@@ -147,8 +147,10 @@ TEST_CASE("a file opened on the page: its window on its background, a gauge move
     const json& doc = panel["document"];
     CHECK(panel["section"] == "Window01");
     CHECK(doc["window"] == 1);
-    CHECK(doc["windows"] == json::parse(R"([{"number":0,"section":"Window00","title":"Main"},
-                                             {"number":1,"section":"Window01","title":"Stack"}])"));
+    CHECK(doc["windows"] ==
+          json::parse(R"([{"number":0,"section":"Window00","title":"Main","virtual_cockpit":false,"texture":""},
+                          {"number":1,"section":"Window01","title":"Stack","virtual_cockpit":false,"texture":""},
+                          {"number":10001,"section":"Vcockpit01","title":"","virtual_cockpit":true,"texture":""}])"));
     CHECK(doc["background"]["name"] == "stack.bmp");
     CHECK(doc["background"]["line"] == 13);
     CHECK(doc["background"]["served"] == false);  // the page draws its own copy
@@ -186,14 +188,14 @@ TEST_CASE("a file opened on the page: its window on its background, a gauge move
     CHECK(has(page.post("/api/panel/move", {{"line", 16}, {"x", 1}, {"y", 1}, {"width", 9}}).body,
               "line 16 of panel.cfg is not a gauge of this module in [Window01]"));
     CHECK(page.post("/api/panel/move", {{"line", 14}, {"x", 1}, {"y", 1}, {"width", 9}}).status == 400);
-    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", -1}, {"y", 1}, {"width", 9}}).body,
-              "\"x\" must be a whole number from 0 to 16384"));
+    CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", -16385}, {"y", 1}, {"width", 9}}).body,
+              "\"x\" must be a whole number from -16384 to 16384"));
     CHECK(has(page.post("/api/panel/move", {{"line", 15}, {"x", 1}, {"y", 1}, {"width", 0}}).body, "\"width\""));
     std::string malformed = DESIGNED;
-    malformed.replace(malformed.find("size_mm=1000,400"), 16, "size_mm=wide");
+    malformed.replace(malformed.find("    20,  30, 500"), 16, "    20,  up, 500");
     const serve::Response refused = servetest::post(*page.sim, "/api/panel/open", open_body(malformed, 1));
     CHECK(refused.status == 400);
-    CHECK(has(refused.body, "panel.cfg:14: "));
+    CHECK(has(refused.body, "panel.cfg:15: "));
     CHECK(has(servetest::post(*page.sim, "/api/panel/open", open_body(DESIGNED, 7)).body, "there is no [Window07]"));
     const serve::Response large = servetest::post(*page.sim, "/api/panel/open", std::string(serve::DOCUMENT_MAX_BODY + 1, ' '));
     CHECK(large.status == 413);
@@ -246,6 +248,35 @@ TEST_CASE("adding, taking out, another window and a new session lay the panel ou
     REQUIRE(servetest::post(*page.sim, "/api/reset", "{}").status == 200);
     CHECK(page.file() == edited);
     CHECK(page.panel()["section"] == "Window00");
+}
+
+TEST_CASE("a real panel on the page: a virtual cockpit chosen, a line without a width dragged, a gauge added where it is free") {
+    const std::string text = "[Window00]\r\nsize_mm=1000,400\r\n"
+                             "gauge00=vmq_Tavok22ap!autopilot, -41, 0\r\n"           // no width: the face's 500
+                             "gauge01=Radio!Audio, 600, 0\r\n"                       // another file's, no size
+                             "[VCockpit01]\r\npixel_size=512,512\r\ntexture=$VC01\r\n"
+                             "gauge00=vmq_Tavok22ap!vcaltpreselector, 10, 10, 280\r\n";
+    Page page;
+    json panel = page.relaid(servetest::post(*page.sim, "/api/panel/open", open_body(text, 0)));
+    CHECK(gauge(panel, "autopilot")["width"] == 500);
+    REQUIRE(panel["boxes"].size() == 1);
+    CHECK(panel["boxes"][0]["marker"] == true);
+    CHECK(panel["document"]["windows"][1]["texture"] == "$VC01");
+    // Dragged at its own width, the line still gives none; resized, it gains one.
+    REQUIRE(page.post("/api/panel/move", {{"line", 3}, {"x", -30}, {"y", 5}, {"width", 500}}).status == 200);
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!autopilot, -30, 5\r\n"));
+    REQUIRE(page.post("/api/panel/move", {{"line", 3}, {"x", -30}, {"y", 5}, {"width", 400}}).status == 200);
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!autopilot, -30, 5, 400\r\n"));
+    // Added at its installation width, beside what is there, not over it.
+    panel = page.relaid(page.post("/api/panel/add", {{"gauge", "annunciator"}}));
+    CHECK(gauge(panel, "annunciator")["x"] == 616);
+    CHECK(gauge(panel, "annunciator")["y"] == 0);
+    CHECK(gauge(panel, "annunciator")["width"] == 300);
+    // The virtual cockpit, chosen by its id, takes an addition as a window does.
+    panel = page.relaid(page.post("/api/panel/window", {{"window", bench::VCOCKPIT_ID + 1}}));
+    CHECK(panel["section"] == "VCockpit01");
+    panel = page.relaid(page.post("/api/panel/add", {{"gauge", "autopilot"}}));
+    CHECK(has(page.file(), "gauge00=vmq_Tavok22ap!vcaltpreselector, 10, 10, 280\r\ngauge01=vmq_Tavok22ap!autopilot, 0, 141, 500\r\n"));
 }
 
 TEST_CASE("gauges added at once from several requests are all added: none is laid out over another's") {
