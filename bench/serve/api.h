@@ -13,7 +13,7 @@
 //   POST /api/set    {"token":NAME,"value":V}       set a token the module reads (by name in
 //                                    ft, ft/min, inHg; within serve::setting_ranges())
 //   POST /api/pause  {"paused":true|false}
-//   POST /api/step   {"cycles":N}                   panel cycles while paused
+//   POST /api/step   {"cycles":N}                   panel cycles while paused (at most 18, a panel second)
 //   POST /api/speed  {"speed":1|4|16}
 //   POST /api/reset  {}                             a new session
 //   GET  /api/session.pbs             the session as a scenario script

@@ -294,30 +294,44 @@ TEST_CASE("64 slow clients leave the page answered within a second, and the serv
 
 TEST_CASE("a request answered 503 has had no effect; one begun late is awaited and answered with what it did") {
     serve::ServeOptions options = servetest::options();
-    options.answer_within = std::chrono::milliseconds(200);
+    options.answer_within = std::chrono::milliseconds(300);
     serve::SimulationThread sim(options);
+    REQUIRE(servetest::post(sim, "/api/step", R"({"cycles":1})").status == 200);
 
     // The thread is held (a slow cycle, a debugger) for longer than a request waits.
-    std::atomic<bool> release{false};
+    std::atomic<bool> begun{false}, release{false}, held_answered{false};
     std::thread holder([&] {
-        sim.run([&](serve::Session&) {
-            while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        });
+        try {
+            sim.run([&](serve::Session&) {
+                begun = true;
+                while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            });
+            held_answered = true;
+        } catch (const serve::RequestError&) {
+        }
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int tries = 0; tries < 500 && !begun; ++tries) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!begun) {
+        release = true;
+        holder.join();
+        FAIL("the simulation thread never began the holder's work");
+    }
     const serve::Response click = servetest::post(sim, "/api/click", R"({"gauge":"autopilot","x":460,"y":80})");
     CHECK(click.status == 503);
     CHECK(has(click.body, "nothing was done"));
     const serve::Response set = servetest::post(sim, "/api/set", R"({"token":"altitude","value":4000})");
     CHECK(set.status == 503);
-    const serve::Response added = servetest::post(sim, "/api/reset", "{}");
-    CHECK(added.status == 503);
+    const serve::Response reset = servetest::post(sim, "/api/reset", "{}");
+    CHECK(reset.status == 503);
     release = true;
-    holder.join();  // the holder's own work was begun, so it was awaited past the limit, not refused
+    holder.join();
+    CHECK(held_answered);  // the holder's own work was begun, so it was awaited past the limit, not refused
 
-    // Neither the click nor the setting happened later: what was answered as failed did not happen.
+    // Neither the click, the setting nor the new session happened later:
+    // what was answered as failed did not happen.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const json now = servetest::state(sim);
+    CHECK(now["cycle"] == 1);
     CHECK(now["actions"] == 4);
     CHECK(now["tokens"]["altitude"] == 2500);
 
