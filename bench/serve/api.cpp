@@ -20,8 +20,9 @@ using nlohmann::json;
 
 namespace {
 
-// The most cycles one step request runs: a simulated minute.
-constexpr int MOST_STEP_CYCLES = bench::Aircraft::CYCLES_PER_SECOND * 60;
+// The most cycles one step request runs: a panel second, so that no request
+// holds the simulation thread for longer than that much of the panel's work.
+constexpr int MOST_STEP_CYCLES = bench::Aircraft::CYCLES_PER_SECOND;
 
 // The result of `work` run on the session. The result lives in shared
 // storage, so that work which runs late (after a holder gave up waiting)
@@ -173,8 +174,11 @@ Response get(SessionHolder& sim, const Request& r) {
             if (!s.document()) throw RequestError(404, "no panel configuration is open");
             return document_json(*s.document());
         }));
-    if (path == "/api/panel/background.png")
-        return Response{.content_type = "image/png", .body = call(sim, [](Session& s) { return s.background_png(); })};
+    if (path == "/api/panel/background.png") {
+        // Made once per window, and here rather than on the simulation thread.
+        const std::shared_ptr<const WindowPicture> picture = call(sim, [](Session& s) { return s.background(); });
+        return Response{.content_type = "image/png", .body = picture->png()};
+    }
     const std::string_view bitmaps = "/api/bitmap/";
     if (path.starts_with(bitmaps) && path.ends_with(".png")) {
         std::string_view digits = std::string_view(path).substr(bitmaps.size());
@@ -253,7 +257,14 @@ Response post(SessionHolder& sim, const Request& r) {
     }
     if (path == "/api/panel/window") {
         int window = integer_field(body_object(r), "window", 0, bench::PANEL_MAX_SECTION_ID);
-        return relayout(sim, [window](const Session& s) { return s.in_window(window); });
+        // The window's picture is read here, on the request's thread, never on the simulation thread.
+        PanelDocument chosen = call(sim, [window](Session& s) { return s.in_window(window); });
+        chosen.read_background();
+        return relayout(sim, [window, chosen](const Session& s) {
+            PanelDocument document = s.in_window(window);
+            if (document.folder == chosen.folder) document.background = chosen.background;
+            return document;
+        });
     }
     if (path == "/api/panel/add") {
         std::string gauge = string_field(body_object(r), "gauge");

@@ -13,10 +13,11 @@
 //   POST /api/set    {"token":NAME,"value":V}       set a token the module reads (by name in
 //                                    ft, ft/min, inHg; within serve::setting_ranges())
 //   POST /api/pause  {"paused":true|false}
-//   POST /api/step   {"cycles":N}                   panel cycles while paused
+//   POST /api/step   {"cycles":N}                   panel cycles while paused (at most 18, a panel second)
 //   POST /api/speed  {"speed":1|4|16}
 //   POST /api/reset  {}                             a new session
 //   GET  /api/session.pbs             the session as a scenario script
+//   GET  /api/token                   this run's token (the HTTP server's alone: see own_origin.h)
 //
 // Placing gauges in a panel configuration (see document.h):
 //   POST /api/panel/open    a document {"name","window","original"[,"current"]}   open it
@@ -36,6 +37,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,6 +75,9 @@ struct Request {
     std::string path;
     std::string query;  // after the '?', undecoded
     std::string body;
+    // The headers the HTTP server checks (own_origin.h); the page file's
+    // own calls, which never cross a network, carry none.
+    std::optional<std::string> host, origin, content_type, token;
 };
 
 struct Response {

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/common/render.h"
+
 namespace serve {
 
 using nlohmann::json;
@@ -43,10 +45,65 @@ std::string file_bytes(const json& body, const char* name) {
 
 }  // namespace
 
-bench::PanelConfig PanelDocument::layout() const {
+const std::string& WindowPicture::png() const {
+    std::call_once(encoded_, [this] {
+        if (!picture) return;
+        bench::Image image;
+        image.width = picture->width;
+        image.height = picture->height;
+        image.rgb = picture->rgb;
+        png_ = bench::encode_png(image);
+    });
+    return png_;
+}
+
+bench::PanelConfig PanelDocument::parse() const {
     bench::PanelConfig config = bench::parse_panel_config(current, name, window);
-    if (!folder.empty()) bench::read_background(config, folder, name);
+    if (config.gauges.size() > DOCUMENT_MAX_GAUGES)
+        throw bench::PanelConfigError(name + ": [" + config.section + "] places " +
+                                      std::to_string(config.gauges.size()) + " gauges; a window holds at most " +
+                                      std::to_string(DOCUMENT_MAX_GAUGES));
     return config;
+}
+
+bench::PanelConfig PanelDocument::layout() const {
+    bench::PanelConfig config = parse();
+    if (folder.empty() || config.background.empty()) return config;
+    if (background && background->section == config.section && background->name == config.background) {
+        config.background_picture = background->picture;
+        config.background_problem = background->problem;
+    } else {
+        config.background_problem = "the background of [" + config.section + "] was not read; choose the window again";
+    }
+    return config;
+}
+
+void PanelDocument::read_background() {
+    background.reset();
+    if (folder.empty()) return;
+    const bench::PanelConfig config = parse();
+    auto read = std::make_shared<WindowPicture>();
+    read->section = config.section;
+    read->name = config.background;
+    if (!config.background.empty()) {
+        const std::string path = bench::picture_path(folder, config.background);
+        std::string what;
+        try {
+            read->picture = std::make_shared<const bench::BmpImage>(bench::read_bmp(path));
+        } catch (const bench::BmpError& e) {
+            // Named as the window names it, relative to the panel's folder: the page never sees a local path.
+            what = e.what();
+            for (size_t at = what.find(path); at != std::string::npos; at = what.find(path, at + config.background.size()))
+                what.replace(at, path.size(), config.background);
+            if (!what.starts_with(config.background)) what = config.background + ": " + what;
+        } catch (const std::exception&) {
+            what = config.background + ": cannot be read";
+        }
+        if (!what.empty())
+            read->problem = "the background of [" + config.section + "] (" + name + ":" +
+                            std::to_string(config.background_line) + "): " + what + "; the window is drawn plain";
+    }
+    background = std::move(read);
 }
 
 std::string base64_encode(std::string_view bytes) {

@@ -12,9 +12,12 @@
 // pictures itself.
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "bench/common/bmp.h"
 #include "bench/common/panel_config.h"
 
 namespace serve {
@@ -23,6 +26,27 @@ namespace serve {
 constexpr size_t PANEL_MAX_BYTES = 1024 * 1024;
 // The largest request body that carries a document (both versions in base64, and room).
 constexpr size_t DOCUMENT_MAX_BODY = 3 * PANEL_MAX_BYTES;
+// The most gauges the window laid out may place: what a panel holds. Each
+// of ours is a gauge the module runs every cycle.
+constexpr size_t DOCUMENT_MAX_GAUGES = 400;
+
+// A window's background picture as the server read it from the document's
+// folder: once, when the document or the window was opened (never on the
+// simulation thread), and its PNG made once, when first asked for.
+class WindowPicture {
+public:
+    std::string section;  // the window it was read for, e.g. "Window01"
+    std::string name;     // the picture as the window names it
+    std::shared_ptr<const bench::BmpImage> picture;  // null when it could not be read
+    std::string problem;  // why not, in one line naming files relative to the panel's folder
+
+    // The picture as a PNG, made at the first call.
+    const std::string& png() const;
+
+private:
+    mutable std::once_flag encoded_;
+    mutable std::string png_;
+};
 
 struct PanelDocument {
     std::string name;        // as opened, e.g. "panel.cfg"; names it in messages and downloads
@@ -30,9 +54,17 @@ struct PanelDocument {
     std::string current;     // the bytes as they now read
     int window = bench::FIRST_WINDOW;  // the [WindowNN] laid out
     std::string folder;      // where its pictures are read; "" for a document from the page
+    // The chosen window's picture, when read_background() has read it.
+    std::shared_ptr<const WindowPicture> background;
 
-    // Reads the chosen window from `current`; throws PanelConfigError naming file:line.
+    // Reads the chosen window from `current`; throws PanelConfigError naming
+    // file:line, or for more than DOCUMENT_MAX_GAUGES gauges. Reads no file.
+    bench::PanelConfig parse() const;
+    // parse(), with the background picture read for that window.
     bench::PanelConfig layout() const;
+    // Reads the chosen window's picture from `folder` (nothing without one).
+    // It reads a file: never called on the simulation thread.
+    void read_background();
 };
 
 // The document as the page carries it (without the folder).

@@ -65,15 +65,25 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::strin
         a.options.panel = bench::default_panel();
         return a;
     }
-    // The file is the document the page edits; its pictures are read from its folder.
-    PanelDocument document{.name = a.panel_file, .window = a.window};
+    // The file is the document the page edits; its pictures are read from its
+    // folder, once, here. It is named by its own name alone: the page never
+    // sees where on this machine it lies.
+    PanelDocument document{.name = std::filesystem::path(a.panel_file).filename().string(), .window = a.window};
     document.original = document.current = bench::read_panel_text(a.panel_file);
     if (document.original.size() > PANEL_MAX_BYTES)
         throw bench::BenchError(a.panel_file + ": the panel configuration is larger than " +
                                 std::to_string(PANEL_MAX_BYTES) + " bytes");
     document.folder = std::filesystem::path(a.panel_file).parent_path().string();
     if (document.folder.empty()) document.folder = ".";
-    a.options.panel = document.layout();
+    try {
+        document.read_background();
+        a.options.panel = document.layout();
+    } catch (const bench::PanelConfigError& e) {
+        // Here, on the command line, the file is named as it was given.
+        const std::string what = e.what();
+        throw bench::PanelConfigError(what.starts_with(document.name) ? a.panel_file + what.substr(document.name.size())
+                                                                      : what);
+    }
     for (const std::string& note : bench::panel_notes(a.options.panel)) std::cerr << "panelbench serve: " << note << "\n";
     a.options.document = std::move(document);
     return a;

@@ -6,8 +6,8 @@
 //
 // Files: session (one person's session: simulation, timeline, recording),
 // simulation_thread (the one thread that owns the module, and its queue),
-// api (requests to answers, without sockets), serve.cpp (the command and
-// the HTTP adapter), page/ (the page's HTML, script and style, built into
+// api (requests to answers, without sockets), own_origin (whom the HTTP
+// server answers), serve.cpp (the command and the HTTP adapter), page/ (the page's HTML, script and style, built into
 // the program).
 #pragma once
 

@@ -279,17 +279,13 @@ PanelDocument Session::in_window(int window) const {
     return document;
 }
 
-std::string Session::background_png() const {
-    if (!options_.panel.background_picture)
+std::shared_ptr<const WindowPicture> Session::background() const {
+    const PanelDocument* d = document();
+    if (!options_.panel.background_picture || !d || !d->background)
         throw RequestError(404, options_.panel.background.empty()
                                     ? "this window names no background picture"
                                     : "the server has no picture " + options_.panel.background + " to send");
-    const bench::BmpImage& picture = *options_.panel.background_picture;
-    bench::Image image;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.rgb = picture.rgb;
-    return bench::encode_png(image);
+    return d->background;
 }
 
 const std::string& Session::bitmap_png(int32_t id) const {

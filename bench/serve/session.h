@@ -7,6 +7,7 @@
 // A Session is not shared between threads: the simulation thread owns it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -39,6 +40,9 @@ struct ServeOptions {
     bool start_paused = false;
     bool allow_reset = true;     // a new session reloads the module
     size_t max_actions = 20000;  // what one recorded session may hold
+    // How long a request waits for the simulation thread to begin its work
+    // before it is answered 503 (and the work is not done).
+    std::chrono::milliseconds answer_within{10000};
 };
 
 // The range a person may set a token to from the page: what a light
@@ -66,9 +70,10 @@ public:
     std::string panel_json() const;
     // The document being edited, or null.
     const PanelDocument* document() const { return options_.document ? &*options_.document : nullptr; }
-    // The window's background as a PNG, when the server read it from the
-    // document's folder; RequestError 404 otherwise.
-    std::string background_png() const;
+    // The window's background, when the server read it from the document's
+    // folder; RequestError 404 otherwise. Its PNG is made by the caller
+    // (WindowPicture::png()), off the simulation thread.
+    std::shared_ptr<const WindowPicture> background() const;
 
     // Editing the document (RequestError 409 without one; 400 for a line
     // that is not one of this module's gauges in the window, or a place out

@@ -12,6 +12,8 @@ constexpr int MOST_CYCLES_AT_ONCE = 16;
 }  // namespace
 
 SimulationThread::SimulationThread(const ServeOptions& options) : options_(options) {
+    // The document's picture is read here, before the thread starts, if it was not yet.
+    if (options_.document && !options_.document->background) options_.document->read_background();
     std::promise<void> started;
     std::future<void> ready = started.get_future();
     thread_ = std::thread([this, &started] { loop(started); });
@@ -63,12 +65,16 @@ std::optional<PanelDocument> SimulationThread::replace(
         int status = 0;
         std::string message;
     };
-    auto task = std::make_shared<std::packaged_task<Outcome()>>([this, document_of]() {
+    Outcome outcome = answer<Outcome>([this, document_of]() {
         Outcome outcome;
         try {
             outcome.document = document_of(session_.get());
+            // A document that does not lay out is refused while the old session still runs.
+            if (outcome.document) outcome.document->layout();
         } catch (const RequestError& e) {
             return Outcome{.status = e.status, .message = e.what()};  // refused: the session goes on
+        } catch (const bench::PanelConfigError& e) {
+            return Outcome{.status = 400, .message = e.what()};
         }
         try {
             ServeOptions next = options_;
@@ -81,11 +87,6 @@ std::optional<PanelDocument> SimulationThread::replace(
         }
         return outcome;
     });
-    std::future<Outcome> result = task->get_future();
-    submit([task] { (*task)(); });
-    if (result.wait_for(TIMEOUT) != std::future_status::ready)
-        throw RequestError(503, "the simulation is not answering; try again");
-    Outcome outcome = result.get();
     if (outcome.status) throw RequestError(outcome.status, outcome.message);
     return outcome.document;
 }

@@ -5,6 +5,7 @@
 // request handlers queue for it, and hands back each result.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -33,9 +34,10 @@ public:
 
     // Runs `work` on the simulation thread between panel cycles and returns
     // its result (RequestError when it refused, or failed). Gives up with
-    // RequestError 503 when the thread does not get to it in time. A refusal
-    // comes back as status and message, not as the exception object, which
-    // would then be shared by the two threads.
+    // RequestError 503 when the thread does not get to it in time, and the
+    // work is then never done. A refusal comes back as status and message,
+    // not as the exception object, which would then be shared by the two
+    // threads.
     template <class Work>
     auto call(Work work) -> decltype(work(std::declval<Session&>())) {
         using Result = decltype(work(std::declval<Session&>()));
@@ -44,7 +46,7 @@ public:
             int status = 0;
             std::string message;
         };
-        auto task = std::make_shared<std::packaged_task<Outcome()>>([this, work = std::move(work)]() mutable {
+        Outcome outcome = answer<Outcome>([this, work = std::move(work)]() mutable {
             Outcome outcome;
             try {
                 outcome.value.emplace(work(session()));
@@ -57,11 +59,6 @@ public:
             }
             return outcome;
         });
-        std::future<Outcome> result = task->get_future();
-        submit([task] { (*task)(); });
-        if (result.wait_for(TIMEOUT) != std::future_status::ready)
-            throw RequestError(503, "the simulation is not answering; try again");
-        Outcome outcome = result.get();
         if (outcome.status) throw RequestError(outcome.status, outcome.message);
         return std::move(*outcome.value);
     }
@@ -78,9 +75,36 @@ public:
 
     const ServeOptions& options() const override { return options_; }
 
-    static constexpr std::chrono::seconds TIMEOUT{10};
-
 private:
+    // Queues `job` (which throws nothing) and returns what it returned. A
+    // job the thread has not begun within options().answer_within is taken
+    // back, never to run, and the answer is RequestError 503; one begun is
+    // awaited, so that the answer tells what it did.
+    template <class Outcome>
+    Outcome answer(std::function<Outcome()> job) {
+        enum : int { QUEUED, BEGUN, TAKEN_BACK };
+        struct Ticket {
+            std::atomic<int> state{QUEUED};
+            std::promise<Outcome> done;
+        };
+        auto ticket = std::make_shared<Ticket>();
+        std::future<Outcome> result = ticket->done.get_future();
+        submit([ticket, job = std::move(job)] {
+            int queued = QUEUED;
+            if (!ticket->state.compare_exchange_strong(queued, BEGUN)) return;
+            try {
+                ticket->done.set_value(job());
+            } catch (...) {
+                ticket->done.set_exception(std::current_exception());
+            }
+        });
+        int queued = QUEUED;
+        if (result.wait_for(options_.answer_within) != std::future_status::ready &&
+            ticket->state.compare_exchange_strong(queued, TAKEN_BACK))
+            throw RequestError(503, "the simulation is not answering; try again (nothing was done)");
+        return result.get();
+    }
+
     Session& session();
     // The time between panel cycles at the session's speed.
     std::chrono::steady_clock::duration period() const;

@@ -26,7 +26,13 @@ void SteppedSession::restart() {
 
 PanelDocument SteppedSession::relayout(std::function<PanelDocument(const Session&)> change) {
     if (!session_) throw RequestError(503, "the module could not be loaded again; reload the page");
-    return change(*session_);
+    PanelDocument document = change(*session_);
+    try {
+        document.layout();  // refused here, as the server refuses it, not by the new instance
+    } catch (const bench::PanelConfigError& e) {
+        throw RequestError(400, e.what());
+    }
+    return document;
 }
 
 int SteppedSession::advance(double seconds) {

@@ -73,13 +73,23 @@ const bench = {
 };
 window.bench = bench;
 
-// HTTP to the server: every request is a fetch.
+// HTTP to the server: every request is a fetch. A change to the session
+// carries the server's token for this run, read once from /api/token.
 function httpTransport() {
+  let token = null;
   return {
     kind: 'http',
     async request(path, body) {
-      const options = body === undefined ? {} :
-        { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) };
+      if (body !== undefined && token === null) {
+        const given = await fetch('/api/token');
+        if (!given.ok) return { ok: false, text: await given.text() };
+        token = (await given.json()).token;
+      }
+      const options = body === undefined ? {} : {
+        method: 'POST',
+        headers: { 'Content-Type': 'application/json', 'X-Panelbench-Token': token },
+        body: JSON.stringify(body),
+      };
       const response = await fetch(path, options);
       return { ok: response.ok, text: await response.text() };
     },

@@ -293,15 +293,15 @@ TEST_CASE("gauges added at once from several requests are all added: none is lai
     for (const char* key : {"\r\ngauge03=", "\r\ngauge04=", "\r\ngauge05=", "\r\ngauge06="}) CHECK(has(file, key));
 }
 
-TEST_CASE("the server's own file: its window's picture read from its folder and sent, a missing one named") {
+TEST_CASE("the server's own file: its window's picture read once from its folder, sent, a missing one named") {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("serve-document-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     bench::write_file_whole((folder / "STACK.BMP").string(),
                             bench::encode_bmp(bench::BmpImage{2, 1, {10, 20, 30, 40, 50, 60}}, 24));
     serve::ServeOptions options = servetest::options();
-    options.document = serve::PanelDocument{.name = (folder / "panel.cfg").string(), .original = DESIGNED,
-                                            .current = DESIGNED, .window = 1, .folder = folder.string()};
+    options.document = serve::PanelDocument{.name = "panel.cfg", .original = DESIGNED, .current = DESIGNED,
+                                            .window = 1, .folder = folder.string()};
     {
         servetest::Sessions sim(options);
         const json panel = json::parse(get(sim, "/api/panel").body);
@@ -311,15 +311,48 @@ TEST_CASE("the server's own file: its window's picture read from its folder and 
         CHECK(picture.body.substr(1, 3) == "PNG");
         CHECK(panel["document"]["download"] == "panel.cfg");
 
-        // Window 0 names main.bmp, which is not there: named in one line, the window drawn plain.
-        const json plain = json::parse(get(sim, "/api/panel").body);
+        // Read when the window was opened, not again when the panel is laid out anew.
+        fs::remove(folder / "STACK.BMP");
+        REQUIRE(servetest::post(sim, "/api/panel/add", R"({"gauge":"annunciator"})").status == 200);
+        CHECK(json::parse(get(sim, "/api/panel").body)["document"]["background"]["served"] == true);
+        CHECK(get(sim, "/api/panel/background.png").body == picture.body);
+
+        // Window 0 names main.bmp, which is not there: named in one line, as
+        // the window names it, the window drawn plain; no local path is told.
         REQUIRE(servetest::post(sim, "/api/panel/window", R"({"window":0})").status == 200);
         const json other = json::parse(get(sim, "/api/panel").body)["document"]["background"];
         CHECK(other["served"] == false);
-        CHECK(has(other["problem"].get<std::string>(), "main.bmp"));
-        CHECK(has(other["problem"].get<std::string>(), "the window is drawn plain"));
+        const std::string problem = other["problem"];
+        CHECK(has(problem, "the background of [Window00] (panel.cfg:7): main.bmp: "));
+        CHECK(has(problem, "the window is drawn plain"));
+        CHECK_FALSE(has(problem, folder.string()));
         CHECK(get(sim, "/api/panel/background.png").status == 404);
+        // The window opened again reads its picture again: now gone.
+        REQUIRE(servetest::post(sim, "/api/panel/window", R"({"window":1})").status == 200);
+        CHECK(json::parse(get(sim, "/api/panel").body)["document"]["background"]["served"] == false);
     }
     fs::remove_all(folder);
+}
+
+TEST_CASE("a window holds a panel's gauges: a file placing more is refused, and so is a gauge added past them") {
+    // Another file's gauges, which the module does not run: the most a window takes, and one more.
+    auto placing = [](size_t count) {
+        std::string text = "[Window00]\nsize_mm=1000,500\ngauge0=vmq_Tavok22ap!annunciator, 0, 0, 300\n";
+        for (size_t i = 1; i < count; ++i) text += "gauge" + std::to_string(i) + "=other!box, 10, 10, 10\n";
+        return text;
+    };
+    Page page;
+    const serve::Response refused = page.post("/api/panel/open", json::parse(open_body(placing(401), 0)));
+    CHECK(refused.status == 400);
+    CHECK(refused.body == "panel.cfg: [Window00] places 401 gauges; a window holds at most 400\n");
+    CHECK(page.panel()["document"].is_null());  // nothing opened
+
+    page.relaid(page.post("/api/panel/open", json::parse(open_body(placing(400), 0))));
+    const serve::Response more = page.post("/api/panel/add", {{"gauge", "autopilot"}});
+    CHECK(more.status == 400);
+    CHECK(has(more.body, "places 401 gauges; a window holds at most 400"));
+    // The session goes on, with the file as it was.
+    CHECK(page.panel()["gauges"].size() == 1);
+    CHECK(page.file() == placing(400));
 }
 #endif

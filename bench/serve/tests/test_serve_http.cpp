@@ -11,6 +11,7 @@
 #include "bench/common/script.h"
 #include "bench/serve/document.h"
 #include "bench/serve/http_server.h"
+#include "bench/serve/own_origin.h"
 
 using nlohmann::json;
 
@@ -38,6 +39,7 @@ TEST_CASE("several clients at once, while the panel runs: every answer whole, ev
     REQUIRE(running.port > 0);
     constexpr int CLIENTS = 4, CLICKS = 15;
     std::atomic<int> failures{0}, states{0};
+    const httplib::Headers from_page{{serve::TOKEN_HEADER, running.server.token()}};  // as the page sends
     std::vector<std::thread> clients;
     for (int c = 0; c < CLIENTS; ++c)
         clients.emplace_back([&, c] {
@@ -46,7 +48,7 @@ TEST_CASE("several clients at once, while the panel runs: every answer whole, ev
             for (int i = 0; i < CLICKS; ++i) {
                 // Alternately the knob's two sides, and a state read between.
                 json click{{"gauge", "autopilot"}, {"x", (c + i) % 2 ? 470 : 452}, {"y", 80}};
-                auto posted = client.Post("/api/click", click.dump(), "application/json");
+                auto posted = client.Post("/api/click", from_page, click.dump(), "application/json");
                 if (!posted || posted->status != 200) ++failures;
                 auto read = client.Get("/api/state?since=0");
                 if (!read || read->status != 200 || !json::accept(read->body)) ++failures;
@@ -76,7 +78,7 @@ TEST_CASE("several clients at once, while the panel runs: every answer whole, ev
     httplib::Client client(serve::HttpServer::HOST, running.port);
     // A body over a request's limit is answered by the handler; one far over
     // every limit (a document's included) is cut off by the server itself.
-    auto big = client.Post("/api/set", std::string(100000, '{'), "application/json");
+    auto big = client.Post("/api/set", from_page, std::string(100000, '{'), "application/json");
     REQUIRE(big);
     CHECK(big->status == 413);
     CHECK(big->body == "the body is 100000 bytes; at most 16384 are taken\n");

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "bench/serve/document.h"
 #include "bench/serve/stepped_session.h"
 
 using servetest::post;
@@ -82,4 +83,16 @@ TEST_CASE("a stepped session that may not start anew refuses a new session, and 
     serve::Response refused = post(session, "/api/reset", "{}");
     CHECK(refused.status == 403);
     CHECK(servetest::state(session)["cycle"] == 3);
+}
+
+TEST_CASE("a stepped session refuses a gauge added past what a window holds, as the server does") {
+    std::string text = "[Window00]\nsize_mm=1000,500\ngauge0=vmq_Tavok22ap!annunciator, 0, 0, 300\n";
+    for (size_t i = 1; i < serve::DOCUMENT_MAX_GAUGES; ++i) text += "gauge" + std::to_string(i) + "=other!box, 1, 1, 1\n";
+    serve::ServeOptions options = servetest::options();
+    options.document = serve::PanelDocument{.name = "panel.cfg", .original = text, .current = text};
+    serve::SteppedSession session(options);
+    const serve::Response refused = post(session, "/api/panel/add", R"({"gauge":"autopilot"})");
+    CHECK(refused.status == 400);
+    CHECK(refused.body == "panel.cfg: [Window00] places 401 gauges; a window holds at most 400\n");
+    CHECK(servetest::get(session, "/api/panel.cfg").body == text);
 }
