@@ -223,10 +223,14 @@ int run_under_wine(const Options& options) {
     drain(output[0], passed);
     close(output[0]);
     // None of the group outlives the validator: what Wine started for it
-    // ends with it, and so does the guard.
+    // ends with it, and so does the guard (which joined no group if the
+    // validator had already ended).
     kill(-child, SIGKILL);
-    if (guard > 0) waitpid(guard, nullptr, 0);
     close(lifeline[1]);
+    if (guard > 0) {
+        kill(guard, SIGKILL);
+        waitpid(guard, nullptr, 0);
+    }
     child_group = 0;
     sigaction(SIGINT, &old_int, nullptr);
     sigaction(SIGTERM, &old_term, nullptr);

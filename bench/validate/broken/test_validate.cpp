@@ -504,6 +504,14 @@ TEST_CASE("a Windows gauge file is handed to the Windows validator under Wine") 
         while (std::getline(asked_file, line)) all += line + "\n";
         CHECK(all.find("--time-limit\n7\n") != std::string::npos);
     }
+    SUBCASE("one that ends at once without a word is a failure too") {
+        setenv("PANELBENCH_WINE", "/bin/true", 1);
+        Outcome run = validate({gauge_file.string()});
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL (module) run: the Windows validator ended with status 0 without a verdict",
+                            "it printed nothing"}));
+    }
     SUBCASE("none of its processes outlives the program, even killed outright") {
         setenv("FAKE_WINE_STATUS", "hang", 1);
         fs::remove(dist / "pids");
