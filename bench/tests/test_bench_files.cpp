@@ -206,6 +206,14 @@ TEST_CASE("what the bench writes goes through a symlink to its target, keeping t
     CHECK(fs::is_symlink(link));
     CHECK(contents(real) == "new\n");
     CHECK(fs::status(real).permissions() == fs::perms(0640));
+    // Its owner too, where this user may give a file away.
+    if (geteuid() == 0 && chown(real.c_str(), 4321, 4321) == 0) {
+        bench::write_file_whole(link, "owned\n");
+        struct stat owned {};
+        REQUIRE(stat(real.c_str(), &owned) == 0);
+        CHECK(owned.st_uid == 4321u);
+        CHECK(owned.st_gid == 4321u);
+    }
     // A hard link sees the new bytes too.
     const std::string other = folder + "/other-name.cfg";
     fs::create_hard_link(real, other);
