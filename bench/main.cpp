@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/file_read.h"
+#include "bench/common/message.h"
 #include "bench/common/panel_config.h"
 #include "bench/common/panel_writer.h"
 #include "bench/common/render.h"
@@ -299,15 +301,13 @@ int command_place(const std::vector<std::string>& args) {
     place.width = bench::whole_number(positional[4], 1, bench::PANEL_MAX_UNITS, "W");
     if (positional.size() == 6) place.height = bench::whole_number(positional[5], 1, bench::PANEL_MAX_UNITS, "H");
 
-    std::ifstream in(path, std::ios::binary);
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error) || !in)
-        throw bench::BenchError(path + ": cannot open the panel configuration");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw bench::BenchError(path + ": cannot read the panel configuration");
-    in.close();  // Windows renames no file over one that is open
-    const bench::PlacedText placed = bench::place_gauge(text.str(), path, window, place);
+    std::string text;
+    try {
+        text = bench::read_file_bounded(path, bench::PANEL_FILE_CAP, "the panel configuration");
+    } catch (const bench::FileReadError& e) {
+        throw bench::BenchError(e.what());
+    }
+    const bench::PlacedText placed = bench::place_gauge(text, path, window, place);
     // What the reader passed over in the section, as render and run tell it.
     for (const std::string& note : bench::parse_panel_config(placed.text, path, window).notes)
         std::cerr << "panelbench place: " << note << "\n";
@@ -354,7 +354,7 @@ int main(int argc, char** argv) {
         usage(std::cerr);
         return USAGE;
     } catch (const std::exception& e) {
-        std::cerr << "panelbench " << command << ": " << e.what() << "\n";
+        std::cerr << "panelbench " << command << ": " << bench::cut_quoted(e.what()) << "\n";
         return USAGE;
     }
 }

@@ -177,7 +177,8 @@ void Gauge::draw() { service(SERVICE_DRAW); }
 int Gauge::area_at(int x, int y) const {
     for (size_t i = 0; i < areas_.size(); ++i) {
         const MOUSERECT* a = areas_[i];
-        if (x >= a->x && x < a->x + a->width && y >= a->y && y < a->y + a->height) return int(i);
+        // In 64 bits: the rectangle is the module's, whatever its values.
+        if (x >= a->x && x < int64_t(a->x) + a->width && y >= a->y && y < int64_t(a->y) + a->height) return int(i);
     }
     return -1;
 }

@@ -41,6 +41,8 @@ fuzzing() {
   cmake --build "$build/fuzz" -j "$jobs" --target panel_config_fuzz script_fuzz
   # Background pictures and the panel writer.
   cmake --build "$build/fuzz" -j "$jobs" --target bmp_fuzz panel_writer_fuzz
+  # The validator's checks of a gauge file's own headers.
+  cmake --build "$build/fuzz" -j "$jobs" --target pe_fuzz
   # The server's request handling, with the simulation behind it.
   cmake --build "$build/fuzz" -j "$jobs" --target serve_fuzz
   ctest --test-dir "$build/fuzz" --output-on-failure -R '^hardening\.'

@@ -4,6 +4,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <new>
+
+#include "bench/common/file_read.h"
 
 namespace bench {
 
@@ -110,13 +113,17 @@ BmpImage parse_bmp(const uint8_t* data, size_t size, const std::string& what) {
 }
 
 BmpImage read_bmp(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw BmpError(path + ": cannot open the picture: it is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw BmpError(path + ": cannot open the picture");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw BmpError(path + ": cannot read the picture");
-    return parse_bmp(bytes.data(), bytes.size(), path);
+    std::string bytes;
+    try {
+        bytes = read_file_bounded(path, PICTURE_FILE_CAP, "the picture");
+    } catch (const FileReadError& e) {
+        throw BmpError(e.what());
+    }
+    try {
+        return parse_bmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
+    } catch (const std::bad_alloc&) {
+        throw BmpError(path + ": out of memory reading the picture's pixels");
+    }
 }
 
 std::string encode_bmp(const BmpImage& image, int bits) {

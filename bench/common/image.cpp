@@ -45,16 +45,24 @@ void Image::paste(const Image& picture, int x, int y) {
     }
 }
 
-Image resized(const Image& picture, int w, int h) {
-    Image out(std::max(1, w), std::max(1, h), 0);
+Image resized(const Image& picture, int w, int h) { return resized_part(picture, w, h, {0, 0, w, h}); }
+
+Image resized_part(const Image& picture, int w, int h, const Part& part) {
+    w = std::max(1, w);
+    h = std::max(1, h);
+    // Only the pixels of the part are made, whatever the whole's size.
+    const int left = std::clamp(part.x, 0, w), top = std::clamp(part.y, 0, h);
+    const int right = int(std::clamp(int64_t(part.x) + part.w, int64_t(left), int64_t(w)));
+    const int bottom = int(std::clamp(int64_t(part.y) + part.h, int64_t(top), int64_t(h)));
+    Image out(std::max(1, right - left), std::max(1, bottom - top), 0);
     if (picture.width <= 0 || picture.height <= 0) return out;
     // Each new pixel covers [x0, x1) x [y0, y1) of the old one, in old pixels;
     // partly covered old pixels count by the part covered.
-    const double sx = double(picture.width) / out.width, sy = double(picture.height) / out.height;
+    const double sx = double(picture.width) / w, sy = double(picture.height) / h;
     for (int y = 0; y < out.height; ++y) {
-        const double y0 = y * sy, y1 = (y + 1) * sy;
+        const double y0 = (top + y) * sy, y1 = (top + y + 1) * sy;
         for (int x = 0; x < out.width; ++x) {
-            const double x0 = x * sx, x1 = (x + 1) * sx;
+            const double x0 = (left + x) * sx, x1 = (left + x + 1) * sx;
             double sum[3] = {}, area = 0;
             for (int py = int(y0); py < picture.height && py < y1; ++py) {
                 const double wy = std::min<double>(py + 1, y1) - std::max<double>(py, y0);

@@ -12,6 +12,8 @@
 #include <tuple>
 
 #include "bench/common/bmp.h"
+#include "bench/common/file_read.h"
+#include "bench/common/message.h"
 #include "bench/common/catalogue.h"
 #include "resources/bitmaps.h"
 
@@ -153,7 +155,7 @@ private:
     enum class Where { Nowhere, Window, Titles, Other, Elsewhere };
 
     [[noreturn]] void fail(const std::string& what) const {
-        throw PanelConfigError(file_ + ":" + std::to_string(line_) + ": " + what);
+        throw PanelConfigError(file_ + ":" + std::to_string(line_) + ": " + cut_quoted(what));
     }
     void note(const std::string& what) { config_.notes.push_back(file_ + ":" + std::to_string(line_) + ": " + what); }
 
@@ -493,15 +495,11 @@ std::string picture_path(const std::string& folder, const std::string& name) {
 }
 
 std::string read_panel_text(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw PanelConfigError(path + ": cannot open the panel configuration: it is a folder");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw PanelConfigError(path + ": cannot open the panel configuration");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw PanelConfigError(path + ": cannot read the panel configuration");
-    return text.str();
+    try {
+        return read_file_bounded(path, PANEL_FILE_CAP, "the panel configuration");
+    } catch (const FileReadError& e) {
+        throw PanelConfigError(e.what());
+    }
 }
 
 void read_background(PanelConfig& config, const std::string& folder, const std::string& path) {

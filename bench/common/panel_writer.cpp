@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/file_write.h"
 
 namespace bench {
 
@@ -367,28 +368,6 @@ std::vector<GaugeLineChange> gauge_line_changes(std::string_view original, std::
     return changes;
 }
 
-void write_file_whole(const std::string& path, const std::string& bytes) {
-    namespace fs = std::filesystem;
-    const std::string partial = path + ".partial-" + std::to_string(getpid());
-    std::error_code error;
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("cannot write " + path + ": cannot make " + partial);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(partial, error);
-            throw std::runtime_error("cannot write " + path + " (is the disk full?)");
-        }
-    }
-    const fs::file_status old = fs::status(path, error);
-    if (!error && fs::exists(old)) fs::permissions(partial, old.permissions(), error);
-    fs::rename(partial, path, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-        throw std::runtime_error("cannot write " + path + ": " + error.message());
-    }
-}
+void write_file_whole(const std::string& path, const std::string& bytes) { write_file_safely(path, bytes); }
 
 }  // namespace bench

@@ -78,9 +78,9 @@ struct GaugeLineChange {
 std::vector<GaugeLineChange> gauge_line_changes(std::string_view original, std::string_view current,
                                                 const std::string& file_name);
 
-// Writes `bytes` to `path` through a temporary file in the same folder
-// renamed into place, so that `path` is never half-written; an existing
-// file's permissions are kept. Throws std::runtime_error naming the file.
+// Writes `bytes` to `path` as write_file_safely() does (bench/common/file_write.h):
+// through a symlink, never onto a special or read-only file, never half.
+// Throws std::runtime_error naming the file.
 void write_file_whole(const std::string& path, const std::string& bytes);
 
 }  // namespace bench

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "bench/common/bmp.h"
+#include "bench/common/file_write.h"
 #include "bench/common/script.h"
 
 namespace bench {
@@ -25,6 +26,8 @@ const char* const LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 
 constexpr uint32_t PANEL_COLOUR = 0x2A2A2A;
 constexpr uint32_t LABEL_COLOUR = 0xC8C8C8;
+// The most characters of a text drawn: a read-out has 31, a label its file and gauge names.
+constexpr size_t DRAWN_TEXT_MAX = 80;
 
 // The fonts, opened once for the life of the program.
 class Fonts {
@@ -98,10 +101,13 @@ int text_width(const std::string& text, std::initializer_list<FT_Face> typefaces
 
 // Draws `text` centred in `box` (clipped to it), its ink as tall as `ink_height`
 // where the box is wide enough, smaller where it is not.
-void draw_text(Image& image, const std::string& text, const Box& box, int ink_height, uint32_t colour,
+void draw_text(Image& image, const std::string& whole, const Box& box, int ink_height, uint32_t colour,
                std::initializer_list<FT_Face> typefaces) {
     FT_Face main = *typefaces.begin();
-    if (!main || text.empty() || ink_height < 2) return;
+    if (!main || whole.empty() || ink_height < 2) return;
+    // A label is cut before it is measured and drawn: what fits a box is
+    // far shorter, and a long one would cost time by its length.
+    const std::string text = whole.size() > DRAWN_TEXT_MAX ? whole.substr(0, DRAWN_TEXT_MAX - 3) + "..." : whole;
     // The digit 8 fills a seven-segment cell: it fixes the size and the vertical centre.
     set_size(typefaces, 100);
     if (FT_Load_Char(main, '8', FT_LOAD_DEFAULT) != 0) return;
@@ -273,7 +279,14 @@ Image render_window(const PanelConfig& config, const std::vector<const panelhost
         const int h = std::max(1, p.height ? px(p.height) : height_keeping_aspect(w, face.width, face.height));
         // Drawn at the first whole scale at least as large as its place, then brought down to it.
         const int drawn = std::clamp(int(std::ceil(std::max(double(w) / face.width, double(h) / face.height))), 1, 8);
-        window.paste(resized(render_gauge(*gauge, drawn), w, h), x, y);
+        // Only the part inside the window is made: a gauge far larger
+        // than its window costs the window's pixels, not its own.
+        const int left = std::max(0, x), top = std::max(0, y);
+        const int right = int(std::min<int64_t>(window.width, int64_t(x) + w));
+        const int bottom = int(std::min<int64_t>(window.height, int64_t(y) + h));
+        if (left >= right || top >= bottom) continue;
+        window.paste(resized_part(render_gauge(*gauge, drawn), w, h, {left - x, top - y, right - left, bottom - top}),
+                     left, top);
     }
     return window;
 }
@@ -306,22 +319,10 @@ void write_png(const Image& image, const std::string& path) {
     const fs::path target(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
     if (error) throw BenchError("cannot make the folder for " + path + ": " + error.message());
-    const std::string partial = path + ".partial-" + std::to_string(getpid());
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = png_uint_32(image.width);
-    png.height = png_uint_32(image.height);
-    png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, partial.c_str(), 0, image.rgb.data(), 0, nullptr)) {
-        std::string why = png.message;
-        fs::remove(partial, error);
-        throw BenchError("cannot write " + path + ": " + why);
-    }
-    fs::rename(partial, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-        throw BenchError("cannot write " + path + ": " + error.message());
+    try {
+        write_file_safely(path, encode_png(image));
+    } catch (const FileWriteError& e) {
+        throw BenchError(e.what());
     }
 }
 

@@ -33,6 +33,13 @@ struct Image {
 // `picture` resized to w x h (each at least 1), every new pixel the mean of
 // the old pixels it covers.
 Image resized(const Image& picture, int w, int h);
+// The part [x, x + w) x [y, y + h) of `picture` resized to `whole_w` x
+// `whole_h`, made without the rest: as resized()'s pixels there, at the cost
+// of the part's pixels only (the part is cut to the whole).
+struct Part {
+    int x, y, w, h;
+};
+Image resized_part(const Image& picture, int whole_w, int whole_h, const Part& part);
 
 // True when this build can draw (the Windows build cannot).
 bool rendering_available();

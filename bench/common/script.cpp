@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "bench/common/aircraft.h"
+#include "bench/common/file_read.h"
+#include "bench/common/message.h"
 
 namespace bench {
 
@@ -187,7 +189,7 @@ private:
     static constexpr int64_t MAX_CYCLES = int64_t(Aircraft::CYCLES_PER_SECOND) * 86400;  // one simulated day
 
     [[noreturn]] void fail(const std::string& what) const {
-        throw BenchError(file_ + ":" + std::to_string(line_) + ": " + what);
+        throw BenchError(file_ + ":" + std::to_string(line_) + ": " + cut_quoted(what));
     }
 
     const std::string& word(size_t i, const char* what) const {
@@ -372,14 +374,13 @@ Script parse_script(const std::string& text, const std::string& file, const Pane
 }
 
 Script load_script(const std::string& path, const PanelConfig* panel) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw BenchError(path + ": is a folder, not a script file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw BenchError(path + ": cannot open the script file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw BenchError(path + ": cannot read the script file");
-    return parse_script(text.str(), path, panel);
+    std::string text;
+    try {
+        text = read_file_bounded(path, PANEL_FILE_CAP, "the script file");
+    } catch (const FileReadError& e) {
+        throw BenchError(e.what());
+    }
+    return parse_script(text, path, panel);
 }
 
 }  // namespace bench

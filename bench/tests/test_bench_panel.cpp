@@ -3,6 +3,7 @@
 // the window is drawn with each gauge scaled to its place.
 #include "bench/tests/bench_support.h"
 
+#include <chrono>
 #include <filesystem>
 
 #include "bench/common/panel_config.h"
@@ -138,6 +139,47 @@ TEST_CASE("a window in large units is drawn no larger than the longest side allo
     CHECK(window.width == bench::WINDOW_MAX_PIXELS);
     CHECK(window.height == bench::WINDOW_MAX_PIXELS / 2);
     CHECK(window.at(4000, 10) != window.at(3999, 2000));  // the gauge's visible part, on the panel colour
+}
+
+TEST_CASE("a gauge far larger than its window costs the window's pixels: only its visible part is made") {
+    auto h = host();
+    panelhost::Gauge& ap = h->place("autopilot");
+    ap.update();
+    // A 1x1 window holding a gauge 16384 units wide: at scale 8 the whole
+    // gauge would be 131072 pixels wide.
+    bench::PanelConfig tiny =
+        bench::parse_panel_config("[Window00]\nsize_mm=1,1\ngauge00=vmq_Tavok22ap!autopilot,0,0,16384\n", "tiny.cfg");
+    const auto start = std::chrono::steady_clock::now();
+    const bench::Image window = bench::render_window(tiny, {&ap}, 8);
+    CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
+    CHECK(window.width == 8);
+    CHECK(window.height == 8);
+
+    // A part is the whole's pixels there, wherever it is cut.
+    const bench::Image face = bench::render_gauge(ap, 1);
+    const bench::Image whole = bench::resized(face, 700, 170);
+    const bench::Image part = bench::resized_part(face, 700, 170, {650, 100, 80, 100});
+    REQUIRE(part.width == 50);
+    REQUIRE(part.height == 70);
+    for (int y = 0; y < part.height; y += 3)
+        for (int x = 0; x < part.width; x += 3) REQUIRE(part.at(x, y) == whole.at(650 + x, 100 + y));
+    // A gauge outside its window is not drawn at all.
+    bench::PanelConfig beyond =
+        bench::parse_panel_config("[Window00]\nsize_mm=10,10\ngauge00=vmq_Tavok22ap!autopilot,16000,16000,16384\n",
+                                  "beyond.cfg");
+    const bench::Image plain = bench::render_window(beyond, {&ap}, 8);
+    CHECK(plain.at(0, 0) == plain.at(79, 79));
+}
+
+TEST_CASE("a label is cut before it is drawn") {
+    auto h = host();
+    const std::string long_name(1 << 20, 'W');
+    bench::PanelConfig panel = bench::parse_panel_config(
+        "[Window00]\nsize_mm=200,200\ngauge00=" + long_name + "!Clock,0,0,200\n", "label.cfg");
+    const auto start = std::chrono::steady_clock::now();
+    const bench::Image window = bench::render_window(panel, {nullptr}, 1);
+    CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
+    CHECK(window.width == 200);
 }
 
 TEST_CASE("resizing takes the mean of the pixels each new pixel covers") {

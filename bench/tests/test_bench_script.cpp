@@ -195,5 +195,5 @@ TEST_CASE("the bench's gauges are the module's gauge table, each of the kind its
 TEST_CASE("a missing script file, or a folder in its place, is named") {
     CHECK_THROWS_WITH_AS(bench::load_script("no/such/file.pbs"), "no/such/file.pbs: cannot open the script file",
                          bench::BenchError);
-    CHECK_THROWS_WITH_AS(bench::load_script("."), ".: is a folder, not a script file", bench::BenchError);
+    CHECK_THROWS_WITH_AS(bench::load_script("."), ".: cannot open the script file: it is a folder", bench::BenchError);
 }

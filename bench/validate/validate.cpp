@@ -1,11 +1,13 @@
 #include "bench/validate/validate.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <set>
 
+#include "bench/common/file_read.h"
 #include "bench/validate/validate_checks.h"
 
 #if defined(_WIN32)
@@ -26,15 +28,15 @@ const char* const SOUND_FILE = "FSSound.so";
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: panelbench validate MODULE_FILE [--bitmaps DIR] [--sound FILE]\n"
+                 "usage: panelbench validate MODULE_FILE [--bitmaps DIR] [--sound FILE] [--time-limit SECONDS]\n"
                  "       (win32/validate.exe takes the same arguments)\n"
                  "  MODULE_FILE  the gauge file (a .gau is checked by win32/validate.exe under Wine) or the native module (.so)\n"
                  "  --bitmaps    folder of the native module's bitmaps (default: 'bitmaps' beside the module)\n"
                  "  --sound      the stand-in sound library (default: the one this program carries, else beside the module, then beside this program)\n"
+                 "  --time-limit how long each call into the module may take before the file fails (default 5 s)\n"
                  "exit status: 0 every check passed, 1 a check failed or the module crashed, 2 bad arguments\n");
 }
 
-bool file_exists(const std::string& path) { return std::ifstream(path, std::ios::binary).good(); }
 
 // The stand-in sound library to install: the one named, else the one this
 // program carries (before any file: beside a gauge file where it is
@@ -48,7 +50,7 @@ std::string find_sound(const Options& options) {
     for (const std::string& folder :
          {panelhost::folder_of(options.module_path), program_folder(), program_folder() + "/native"}) {
         std::string candidate = folder + "/" + SOUND_FILE;
-        if (file_exists(candidate)) return candidate;
+        if (bench::not_regular_file(candidate).empty()) return candidate;
     }
     return "";
 }
@@ -104,7 +106,7 @@ struct CleanDrive {
 // engine's working data into the engine's words of every record before
 // every call, as the engine may, and holds each against the first.
 int run(const Options& options) {
-    install_crash_guard();
+    install_crash_guard(options.call_limit_seconds);
     panelhost::HostOptions host_options;
     host_options.resource_folder = options.bitmap_folder;
     host_options.sound_library = find_sound(options);
@@ -112,6 +114,14 @@ int run(const Options& options) {
     if (!host_options.sound)
         std::printf("note: no stand-in sound library (%s) found; the module runs with its chime silent\n", SOUND_FILE);
     Report report(options.module_path);
+
+    // A Windows gauge file's own headers first: a file that fails them is
+    // not handed to the loader.
+    if (is_windows_binary(options.module_path)) {
+        Group file = check_pe_file(options.module_path);
+        report.row(file);
+        if (!file.passed()) return report.finish();
+    }
 
     Group load{"(module)", "load"};
     std::unique_ptr<panelhost::Host> host =
@@ -199,6 +209,17 @@ int bench_validate(const std::vector<std::string>& args) {
             if (!value(options.bitmap_folder)) return 2;
         } else if (arg == "--sound") {
             if (!value(options.sound_library)) return 2;
+        } else if (arg == "--time-limit") {
+            std::string seconds;
+            if (!value(seconds)) return 2;
+            char* end = nullptr;
+            unsigned long limit = std::strtoul(seconds.c_str(), &end, 10);
+            if (seconds.empty() || *end || seconds[0] == '-' || limit < 1 || limit > 3600) {
+                std::fprintf(stderr, "validate: --time-limit takes whole seconds from 1 to 3600, not '%s'\n",
+                             seconds.c_str());
+                return 2;
+            }
+            options.call_limit_seconds = unsigned(limit);
         } else if (!arg.empty() && arg[0] == '-') {
             std::fprintf(stderr, "validate: unknown option '%s'\n", arg.c_str());
             validate::usage();
@@ -216,12 +237,19 @@ int bench_validate(const std::vector<std::string>& args) {
         validate::usage();
         return 2;
     }
-    if (!validate::file_exists(options.module_path)) {
-        std::fprintf(stderr, "validate: cannot open module file '%s'\n", options.module_path.c_str());
+    if (std::string why = bench::not_regular_file(options.module_path); !why.empty()) {
+        std::fprintf(stderr, "validate: cannot open module file '%s': %s\n", options.module_path.c_str(), why.c_str());
         return 2;
     }
 #if !defined(_WIN32)
     if (validate::is_windows_binary(options.module_path)) {
+        // The file's own headers are checked here too, so that a file that
+        // fails them is refused without starting Wine.
+        if (validate::Group file = validate::check_pe_file(options.module_path); !file.passed()) {
+            validate::Report report(options.module_path);
+            report.row(file);
+            return report.finish();
+        }
         if (!options.bitmap_folder.empty() || !options.sound_library.empty())
             std::printf("note: --bitmaps and --sound are for the native module; a gauge file carries its "
                         "bitmaps as resources and is checked with the Windows stand-in sound library\n");

@@ -42,11 +42,15 @@ private:
     int failed_ = 0;
 };
 
+// The time limit of each call into the module, unless --time-limit says otherwise.
+inline constexpr unsigned DEFAULT_CALL_LIMIT_SECONDS = 5;
+
 // Where the validator finds what it needs.
 struct Options {
     std::string module_path;
     std::string bitmap_folder;  // native bitmaps; empty: beside the module
     std::string sound_library;  // stand-in sound library; empty: searched
+    unsigned call_limit_seconds = DEFAULT_CALL_LIMIT_SECONDS;  // each call into the module
 };
 
 // The facts a gauge is checked against, by its name.
@@ -130,15 +134,28 @@ Group check_working(const GaugeFacts& facts, const Trace& clean, const std::set<
                     const Trace& working, const std::vector<std::string>& working_problems);
 
 // --- crash guard (validate_crash.cpp) ---
-// Installs handlers that, if the module crashes, print a FAIL line naming
-// what was running and end the process with status 1.
-void install_crash_guard();
+// Installs handlers that, if the module crashes, if a named call does not
+// return within `call_limit_seconds`, or if the process ends before
+// verdict_given(), print a FAIL line naming what was running (or ran last)
+// and end the process with status 1.
+void install_crash_guard(unsigned call_limit_seconds);
 // Names what runs next, for the crash line: "gauge check: what".
 void crash_context(const char* gauge, const char* group, const char* what_format, ...);
 void clear_crash_context();
+// The report has its verdict: the process may end.
+void verdict_given();
 
 // The folder of the running program.
 std::string program_folder();
+
+// --- the gauge file's own headers (validate_pe.cpp) ---
+// Every problem of a Windows gauge file's bytes, one line each: its headers
+// and sections inside the file, a length that matches its headers, machine
+// i386, a DLL, the exports ImportTable and Linkage. `summary` (optional)
+// receives what a sound file was found to be.
+std::vector<std::string> pe_problems(const std::string& bytes, std::string* summary = nullptr);
+// The "(module) file" row of a Windows gauge file.
+Group check_pe_file(const std::string& path);
 
 // --- Windows gauge files on a native machine (validate_wine.cpp) ---
 // True for a file that begins like a Windows program or library.

@@ -8,6 +8,7 @@
 // guard names the call). Each drive can keep a trace of what every call gave
 // back, so that a second pass with the engine's working data in its words
 // can be held against the first.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -206,7 +207,10 @@ public:
     void click(int x, int y, bool and_cycle) {
         for (size_t i = 0; i < areas_.size(); ++i) {
             MOUSERECT* area = areas_[i];
-            if (x < area->x || x >= area->x + area->width || y < area->y || y >= area->y + area->height) continue;
+            // In 64 bits: the rectangle is the module's, whatever its values.
+            if (x < area->x || x >= int64_t(area->x) + area->width || y < area->y ||
+                y >= int64_t(area->y) + area->height)
+                continue;
             if (area->handler) {
                 handler(i, x - area->x, y - area->y, area->mouse_flags);
                 if (and_cycle) cycle();
@@ -462,8 +466,11 @@ Group check_clicks(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& fa
         // Every area at its centre and its four corners, a panel cycle after
         // each click.
         for (MOUSERECT* area : drive.areas()) {
-            int right = area->x + area->width - 1, bottom = area->y + area->height - 1;
-            drive.click(area->x + area->width / 2, area->y + area->height / 2, true);
+            // Sums in 64 bits, brought back into the points a face can have:
+            // the rectangle is the module's, whatever its values.
+            auto point = [](int64_t at) { return int(std::clamp<int64_t>(at, INT_MIN, INT_MAX)); };
+            int right = point(int64_t(area->x) + area->width - 1), bottom = point(int64_t(area->y) + area->height - 1);
+            drive.click(point(area->x + int64_t(area->width) / 2), point(area->y + int64_t(area->height) / 2), true);
             drive.click(area->x, area->y, true);
             drive.click(right, area->y, false);
             drive.click(area->x, bottom, false);

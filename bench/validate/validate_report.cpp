@@ -50,6 +50,7 @@ int Report::finish() {
     std::printf("\n%d checks: %d passed, %d failed\n", rows_, rows_ - failed_, failed_);
     std::printf("%s\n", failed_ ? "VALIDATION FAILED" : "VALIDATION PASSED");
     std::fflush(stdout);
+    verdict_given();
     return failed_ ? 1 : 0;
 }
 

@@ -1,11 +1,17 @@
 // The validator run as the people who ship a gauge file run it: on the real
 // module (it passes), on a module with planted faults (each fault named on a
 // line of its own), on bitmaps that are wrong, on a module that crashes, on
-// bad command lines, and the hand-over of a Windows gauge file to Wine.
+// bad command lines, a module that never returns, the gauge file's own
+// headers, and the hand-over of a Windows gauge file to Wine.
 #include "tests/main/main.h"
 
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -85,6 +91,65 @@ void write_bmp(const fs::path& path, int width, int height, int bits) {
     put32(50, 0);
     for (uint32_t i = 0; i < colours; ++i) put32(54 + i * 4, i * 0x010101u);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+}
+
+// The smallest library the gauge file's checks pass: a PE32 i386 DLL of one
+// section, which holds an export directory naming ImportTable and Linkage.
+std::string minimal_gauge_file() {
+    std::string file(0x400, '\0');
+    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&file[at], &v, 2); };
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+    auto text = [&](size_t at, const char* t) { std::memcpy(&file[at], t, std::strlen(t) + 1); };
+    file[0] = 'M';
+    file[1] = 'Z';
+    put32(0x3C, 0x40);
+    text(0x40, "PE");
+    put16(0x44, 0x14c);   // i386
+    put16(0x46, 1);       // one section
+    put16(0x54, 0xE0);    // the optional header with 16 directories
+    put16(0x56, 0x2102);  // a 32-bit DLL
+    const size_t optional = 0x58;
+    put16(optional, 0x10b);
+    put32(optional + 32, 0x1000);
+    put32(optional + 36, 0x200);
+    put32(optional + 56, 0x2000);  // image size
+    put32(optional + 60, 0x200);   // headers' size
+    put32(optional + 92, 16);
+    put32(optional + 96, 0x1000);  // exports
+    put32(optional + 100, 0x60);
+    const size_t section = optional + 0xE0;
+    text(section, ".edata");
+    put32(section + 8, 0x100);
+    put32(section + 12, 0x1000);
+    put32(section + 16, 0x200);
+    put32(section + 20, 0x200);
+    const size_t exports = 0x200;  // image address 0x1000
+    put32(exports + 12, 0x1080);
+    put32(exports + 16, 1);
+    put32(exports + 20, 2);
+    put32(exports + 24, 2);
+    put32(exports + 28, 0x1028);
+    put32(exports + 32, 0x1030);
+    put32(exports + 36, 0x1038);
+    put32(exports + 0x28, 0x1000);
+    put32(exports + 0x2C, 0x1004);
+    put32(exports + 0x30, 0x1040);
+    put32(exports + 0x34, 0x1050);
+    put16(exports + 0x38, 0);
+    put16(exports + 0x3A, 1);
+    text(exports + 0x40, "ImportTable");
+    text(exports + 0x50, "Linkage");
+    text(exports + 0x80, "x.gau");
+    return file;
+}
+
+// Whether a process is gone (or only a zombie nobody reaped).
+bool gone(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
 }
 
 }  // namespace
@@ -246,6 +311,93 @@ TEST_CASE("a module that crashes under hostile values leaves a line naming the c
     CHECK(run.has_line({"autopilot", "callbacks", "FAIL"}));
 }
 
+TEST_CASE("a call into the module that does not return fails within the time limit, naming the call") {
+    // The start routine, and the library entry the loader runs.
+    for (const char* planted : {"planted_loop.so", "planted_loopentry.so"}) {
+        CAPTURE(planted);
+        const auto start = std::chrono::steady_clock::now();
+        Outcome run = validate({paths.planted + "/" + planted, "--bitmaps", paths.bitmaps, "--time-limit", "1"});
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL (module) load: loading the module and calling its start routine",
+                            "the call did not return within 1 s"}));
+        CHECK(run.has("VALIDATION FAILED: a call into the module did not return"));
+        CHECK(seconds < 10);
+    }
+}
+
+TEST_CASE("the gauge file's own headers are checked before it is handed to Wine") {
+    // No Wine is started for a file that fails them: PANELBENCH_WINE names
+    // none, and the row says what is wrong.
+    fs::create_directories(paths.scratch);
+    setenv("PANELBENCH_WINE", (paths.scratch + "/no-wine-here").c_str(), 1);
+    auto check = [&](const std::string& name, const std::string& bytes) {
+        const std::string path = paths.scratch + "/" + name + ".gau";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return validate({path});
+    };
+    const std::string good = minimal_gauge_file();
+    // The sound file passes them and goes on to the Windows validator, which
+    // is not there.
+    Outcome sound = check("sound", good);
+    INFO(sound.output);
+    CHECK(sound.status == 2);
+    CHECK_FALSE(sound.has("FAIL"));
+
+    SUBCASE("a file cut short by one byte") {
+        Outcome run = check("short", good.substr(0, good.size() - 1));
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL (module) file:", "section 1 (\".edata\")", "past the end of the 1023-byte file"}));
+        CHECK(run.has_line({"FAIL (module) file:", "its headers account for 1024 bytes; the file is cut short at 1023"}));
+        CHECK(run.has("VALIDATION FAILED"));
+        CHECK_FALSE(run.has("win32/validate.exe"));
+    }
+    SUBCASE("a file longer than its headers say") {
+        Outcome run = check("long", good + "x");
+        CHECK(run.has_line({"FAIL (module) file:", "the file is 1025 bytes, 1 more than its headers account for"}));
+    }
+    SUBCASE("another machine, a program, not PE32") {
+        std::string amd64 = good;
+        amd64[0x44] = char(0x64);
+        amd64[0x45] = char(0x86);
+        amd64[0x56] = 0x02;
+        amd64[0x57] = 0x01;
+        Outcome run = check("amd64", amd64);
+        CHECK(run.has_line({"FAIL (module) file:", "its machine is 0x8664; a gauge file is built for i386 (0x14c)"}));
+        CHECK(run.has_line({"FAIL (module) file:", "it is a program, not a library (DLL)"}));
+        std::string pe32plus = good;
+        pe32plus[0x59] = 0x02;
+        CHECK(check("pe32plus", pe32plus).has_line({"FAIL (module) file:", "not PE32 (0x10b)"}));
+    }
+    SUBCASE("headers outside the file") {
+        std::string far = good;
+        far[0x3D] = 0x7F;  // the PE header at 0x7f40
+        CHECK(check("far", far).has_line({"FAIL (module) file:", "its PE header (at 0x7f40) lies past the end"}));
+        std::string sections = good;
+        sections[0x46] = 90;  // 90 sections: their table runs past the file's end
+        CHECK(check("sections", sections).has_line({"FAIL (module) file:", "its section table (90 sections", "past the end"}));
+        CHECK(check("tiny", "MZ").has_line({"FAIL (module) file:", "does not begin with a DOS header"}));
+    }
+    SUBCASE("the two exports") {
+        std::string renamed = good;
+        renamed[0x250] = 'l';  // "linkage"
+        Outcome run = check("renamed", renamed);
+        CHECK(run.has_line({"FAIL (module) file:", "it does not export Linkage"}));
+        CHECK_FALSE(run.has("export ImportTable;"));
+        std::string none = good;
+        none[0x58 + 96] = 0;
+        none[0x58 + 97] = 0;
+        none[0x58 + 100] = 0;
+        CHECK(check("none", none).has_line({"FAIL (module) file:", "it exports nothing"}));
+        std::string names_away = good;
+        names_away[0x200 + 34] = 0x7F;  // the names' table at 0x7f1030
+        CHECK(check("names", names_away).has_line({"FAIL (module) file:", "table of exported names lies outside"}));
+    }
+    unsetenv("PANELBENCH_WINE");
+}
+
 TEST_CASE("bad command lines are refused with a reason") {
     Outcome none = validate({});
     CHECK(none.status == 2);
@@ -262,6 +414,24 @@ TEST_CASE("bad command lines are refused with a reason") {
 
     Outcome two = validate({paths.module, paths.broken});
     CHECK(two.status == 2);
+
+    for (const char* limit : {"0", "-1", "1.5", "x", "3601"}) {
+        CAPTURE(limit);
+        Outcome bad_limit = validate({paths.module, "--time-limit", limit});
+        CHECK(bad_limit.status == 2);
+        CHECK(bad_limit.has("--time-limit takes whole seconds from 1 to 3600"));
+    }
+
+    // Only a regular file is opened: a FIFO would hang the loader.
+    fs::create_directories(paths.scratch);
+    const std::string fifo = paths.scratch + "/module-fifo.so";
+    fs::remove(fifo);
+    REQUIRE(mkfifo(fifo.c_str(), 0600) == 0);
+    Outcome from_fifo = validate({fifo});
+    CHECK(from_fifo.status == 2);
+    CHECK(from_fifo.has_line({"cannot open module file", "module-fifo.so", "it is a FIFO, not a regular file"}));
+    Outcome from_folder = validate({paths.scratch});
+    CHECK(from_folder.has_line({"cannot open module file", "it is a folder"}));
 
     // A file that is no module at all: the load row fails, nothing else runs.
     fs::create_directories(paths.scratch);
@@ -281,13 +451,20 @@ TEST_CASE("a Windows gauge file is handed to the Windows validator under Wine") 
     fs::remove_all(dist);
     fs::create_directories(dist / "win32");
     fs::path gauge_file = dist / "some gauge.gau";
-    std::ofstream(gauge_file) << "MZ and the rest of a Windows library";
+    const std::string library = minimal_gauge_file();
+    std::ofstream(gauge_file, std::ios::binary).write(library.data(), std::streamsize(library.size()));
     std::ofstream(dist / "win32" / "validate.exe") << "MZ";
     fs::path fake_wine = dist / "fake-wine";
     std::ofstream(fake_wine) << "#!/bin/sh\n"
                                 "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/asked\"\n"
                                 "echo \"WINEDEBUG=$WINEDEBUG\" >> \"$(dirname \"$0\")/asked\"\n"
+                                "echo 'validating it'\n"
                                 "echo 'the Windows validator speaks'\n"
+                                "case ${FAKE_WINE_STATUS:-0} in\n"
+                                "  0) echo 'VALIDATION PASSED' ;;\n"
+                                "  1) echo 'VALIDATION FAILED' ;;\n"
+                                "  hang) sleep 300 & echo $! > \"$(dirname \"$0\")/pids\"; echo $$ >> \"$(dirname \"$0\")/pids\"; wait ;;\n"
+                                "esac\n"
                                 "exit ${FAKE_WINE_STATUS:-0}\n";
     fs::permissions(fake_wine, fs::perms::owner_all);
     setenv("PANELBENCH_WINE", fake_wine.c_str(), 1);
@@ -302,16 +479,71 @@ TEST_CASE("a Windows gauge file is handed to the Windows validator under Wine") 
         CHECK(run.has("the Windows validator speaks"));
         std::ifstream asked_file(dist / "asked");
         std::string program, module, debug;
+        std::string limit_option, limit;
         std::getline(asked_file, program);
         std::getline(asked_file, module);
+        std::getline(asked_file, limit_option);
+        std::getline(asked_file, limit);
         std::getline(asked_file, debug);
         CHECK(program == fs::canonical(dist / "win32" / "validate.exe").string());
         CHECK(module == "Z:" + fs::canonical(gauge_file).string());
+        CHECK(limit_option == "--time-limit");
+        CHECK(limit == "5");
         CHECK(debug == "WINEDEBUG=-all");
     }
     SUBCASE("its failure is the program's failure") {
         setenv("FAKE_WINE_STATUS", "1", 1);
         CHECK(validate({gauge_file.string()}).status == 1);
+    }
+    SUBCASE("an end without a verdict is a failure naming the last step") {
+        setenv("FAKE_WINE_STATUS", "255", 1);
+        Outcome run = validate({gauge_file.string(), "--time-limit", "7"});
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL (module) run: the Windows validator ended with status 255 without a verdict",
+                            "its last step: \"the Windows validator speaks\""}));
+        CHECK(run.has("VALIDATION FAILED"));
+        std::ifstream asked_file(dist / "asked");
+        std::string line, all;
+        while (std::getline(asked_file, line)) all += line + "\n";
+        CHECK(all.find("--time-limit\n7\n") != std::string::npos);
+    }
+    SUBCASE("one that ends at once without a word is a failure too") {
+        setenv("PANELBENCH_WINE", "/bin/true", 1);
+        Outcome run = validate({gauge_file.string()});
+        INFO(run.output);
+        CHECK(run.status == 1);
+        CHECK(run.has_line({"FAIL (module) run: the Windows validator ended with status 0 without a verdict",
+                            "it printed nothing"}));
+    }
+    SUBCASE("none of its processes outlives the program, even killed outright") {
+        setenv("FAKE_WINE_STATUS", "hang", 1);
+        fs::remove(dist / "pids");
+        const pid_t bench = fork();
+        REQUIRE(bench >= 0);
+        if (bench == 0) {
+            int nothing = open("/dev/null", O_WRONLY);
+            dup2(nothing, STDOUT_FILENO);
+            execl(paths.panelbench.c_str(), paths.panelbench.c_str(), "validate", gauge_file.c_str(), nullptr);
+            _exit(127);
+        }
+        std::vector<pid_t> pids;
+        for (int wait = 0; wait < 100 && pids.size() < 2; ++wait) {
+            usleep(50 * 1000);
+            pids.clear();
+            std::ifstream listed(dist / "pids");
+            for (pid_t pid; listed >> pid;) pids.push_back(pid);
+        }
+        REQUIRE(pids.size() == 2);
+        kill(bench, SIGKILL);
+        waitpid(bench, nullptr, 0);
+        bool all_gone = false;
+        for (int wait = 0; wait < 100 && !all_gone; ++wait) {
+            usleep(50 * 1000);
+            all_gone = gone(pids[0]) && gone(pids[1]);
+        }
+        CHECK(all_gone);
+        for (pid_t pid : pids) kill(pid, SIGKILL);
     }
     SUBCASE("without a Windows validator it says what to build") {
         setenv("PANELBENCH_WIN32_VALIDATOR", (dist / "nowhere.exe").c_str(), 1);
