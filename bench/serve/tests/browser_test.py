@@ -200,8 +200,8 @@ def fly(driver, url, args, downloads, picture):
     assert "set altitude 70000" not in driver.find_element(By.ID, "timeline").text
     click_to_lamp(driver, "the served page" if url.startswith("http") else "the page file")
 
-    # The read-outs are in the seven-segment face the page carries or fetches.
-    assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 face is not loaded"
+    # The read-outs are in the seven-segment typeface the page carries or fetches.
+    assert driver.execute_script("return document.fonts.check('20px DSEG7')"), "the DSEG7 typeface is not loaded"
 
     time.sleep(0.3)  # a few more frames, so the picture shows settled read-outs
     driver.save_screenshot(picture)
