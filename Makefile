@@ -8,7 +8,6 @@
 #               to run while working (seconds)
 #   make run    installs what is missing, builds, runs the main job
 #   make benchmark  installs what is missing, builds, runs the module benchmark
-#               (make bench: the same)
 #   make release  installs what is missing, builds, writes the release zip
 # Deliverables go to dist/.
 
@@ -18,7 +17,7 @@ WEB_BUILD    := build/web
 DIST         := $(CURDIR)/dist
 JOBS         ?= $(shell nproc)
 
-.PHONY: all deps build native win32 web test check run benchmark bench benchmark-run release clean
+.PHONY: all deps build native win32 web test check run benchmark benchmark-run release clean
 
 all: build
 
@@ -64,8 +63,6 @@ run: build
 benchmark: build
 	@$(MAKE) --no-print-directory -C . benchmark-run
 
-bench: benchmark
-
 benchmark-run:
 	@if [ -x ./$(NATIVE_BUILD)/hardening/module_benchmark ]; then \
 	  ./$(NATIVE_BUILD)/hardening/module_benchmark; \
@@ -74,7 +71,7 @@ benchmark-run:
 	fi
 
 # The release zip: the gauge file, panelbench.exe (stripped), INSTALL.md,
-# try-in-browser.html and its faces' licence, the gauges' pictures, the
+# try-in-browser.html and its typefaces' licence, the gauges' pictures, the
 # example panel, SHA256SUMS.
 release: build
 	@scripts/release.sh

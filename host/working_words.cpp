@@ -32,39 +32,39 @@ struct Runs {
 
     void header(GAUGEHDR* h) const {
         const int element = -1;
-        RUN(GAUGEHDR, h, reserved_11, 10, 1);
-        RUN(GAUGEHDR, h, reserved_13_20, 12, 8);
+        RUN(GAUGEHDR, h, reserved_10, 10, 1);
+        RUN(GAUGEHDR, h, reserved_12_19, 12, 8);
         RUN(GAUGEHDR, h, reserved_22_63, 22, 42);
     }
 
     void record(int element, ELEMENT_HEADER* e) const {
-        RUN(ELEMENT_HEADER, e, reserved_5_8, 4, 4);
-        RUN(ELEMENT_HEADER, e, reserved_10, 9, 1);
-        RUN(ELEMENT_HEADER, e, reserved_14_15, 13, 2);
+        RUN(ELEMENT_HEADER, e, reserved_4_7, 4, 4);
+        RUN(ELEMENT_HEADER, e, reserved_9, 9, 1);
+        RUN(ELEMENT_HEADER, e, reserved_13_14, 13, 2);
         if (e->element_type == ELEMENT_TYPE_STATIC_IMAGE) {
             auto* f = reinterpret_cast<ELEMENT_STATIC_IMAGE*>(e);
-            RUN(ELEMENT_STATIC_IMAGE, f, reserved, 15, 9);
+            RUN(ELEMENT_STATIC_IMAGE, f, reserved_15_23, 15, 9);
         } else if (e->element_type == ELEMENT_TYPE_ICON) {
             auto* i = reinterpret_cast<ELEMENT_ICON*>(e);
-            RUN(ELEMENT_ICON, i, source.reserved_1, 16, 2);
-            RUN(ELEMENT_ICON, i, source.reserved_2, 20, 2);
-            RUN(ELEMENT_ICON, i, reserved_a, 22, 6);
-            RUN(ELEMENT_ICON, i, reserved_b, 29, 4);
-            RUN(ELEMENT_ICON, i, reserved_c, 34, 1);
+            RUN(ELEMENT_ICON, i, source.reserved_1_2, 16, 2);
+            RUN(ELEMENT_ICON, i, source.reserved_5_6, 20, 2);
+            RUN(ELEMENT_ICON, i, reserved_22_27, 22, 6);
+            RUN(ELEMENT_ICON, i, reserved_29_32, 29, 4);
+            RUN(ELEMENT_ICON, i, reserved_34, 34, 1);
         } else if (e->element_type == ELEMENT_TYPE_STRING) {
             auto* s = reinterpret_cast<ELEMENT_STRING*>(e);
-            RUN(ELEMENT_STRING, s, source[0].reserved_1, 16, 2);
-            RUN(ELEMENT_STRING, s, source[0].reserved_2, 20, 2);
-            RUN(ELEMENT_STRING, s, source[1].reserved_1, 23, 2);
-            RUN(ELEMENT_STRING, s, source[1].reserved_2, 27, 2);
-            RUN(ELEMENT_STRING, s, source[2].reserved_1, 30, 2);
-            RUN(ELEMENT_STRING, s, source[2].reserved_2, 34, 2);
-            RUN(ELEMENT_STRING, s, reserved_a, 36, 10);
-            RUN(ELEMENT_STRING, s, reserved_b, 47, 1);
-            RUN(ELEMENT_STRING, s, reserved_c, 50, 2);
-            RUN(ELEMENT_STRING, s, style.reserved, 55, 7);
-            RUN(ELEMENT_STRING, s, reserved_d, 74, 4);
-            RUN(ELEMENT_STRING, s, reserved_e, 79, 2);
+            RUN(ELEMENT_STRING, s, source[0].reserved_1_2, 16, 2);
+            RUN(ELEMENT_STRING, s, source[0].reserved_5_6, 20, 2);
+            RUN(ELEMENT_STRING, s, source[1].reserved_1_2, 23, 2);
+            RUN(ELEMENT_STRING, s, source[1].reserved_5_6, 27, 2);
+            RUN(ELEMENT_STRING, s, source[2].reserved_1_2, 30, 2);
+            RUN(ELEMENT_STRING, s, source[2].reserved_5_6, 34, 2);
+            RUN(ELEMENT_STRING, s, reserved_36_45, 36, 10);
+            RUN(ELEMENT_STRING, s, reserved_47, 47, 1);
+            RUN(ELEMENT_STRING, s, reserved_50_51, 50, 2);
+            RUN(ELEMENT_STRING, s, style.reserved_3_9, 55, 7);
+            RUN(ELEMENT_STRING, s, reserved_74_77, 74, 4);
+            RUN(ELEMENT_STRING, s, reserved_79_80, 79, 2);
         }
     }
 };

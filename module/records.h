@@ -5,7 +5,8 @@
 // gauge file, and the WebAssembly build of the same sources), with doubles
 // at 4-byte alignment; the layout is checked at the end of this file. A word
 // named reserved_* is 0 in every record of the module; the host may keep its
-// own working data there.
+// own working data there. Each is named by the words it covers, counted from
+// word 0 of its own record (reserved_12_19: words 12 to 19).
 #pragma once
 
 #include <cstddef>
@@ -26,17 +27,17 @@
 // Token-variable record. The module fills only the token number; the host
 // writes the current value through lookup_var or before an element callback.
 struct MODULE_VAR {
-    uint32_t id;             // token number, fixed in the data
-    uint32_t reserved_1[2];  // 0
-    double value;            // current value, written by the host
-    double reserved_2;       // 0
+    uint32_t id;               // token number, fixed in the data
+    uint32_t reserved_1_2[2];  // 0
+    double value;              // current value, written by the host
+    double reserved_5_6;       // 0
 };
 
 // Failure record: a list ends with an all-zero record.
 struct FAILURE_RECORD {
     uint32_t condition;  // host failure-condition number
     uint32_t action;     // host failure-action number
-    uint32_t reserved;   // 0
+    uint32_t reserved_2; // 0
 };
 
 enum : uint32_t {
@@ -60,30 +61,30 @@ struct ELEMENT_HEADER {
     int32_t resource_id;             // bitmap identifier, or RESOURCE_ID_NONE
     int32_t position_x;              // pixels from the face's top-left corner
     int32_t position_y;
-    uint32_t reserved_5_8[4];        // 0
+    uint32_t reserved_4_7[4];        // 0
     GAUGEHDR* gauge;                 // the owning gauge's header
-    void* reserved_10;               // null
+    void* reserved_9;                // null
     ELEMENT_HEADER** next_element;   // face: null-terminated child list; others: null
     FAILURE_RECORD* failure;         // face: null; children: the gauge's failure list
     uint32_t draw_flags;             // DRAW_FLAGS_*
-    uint32_t reserved_14_15[2];      // 0
+    uint32_t reserved_13_14[2];      // 0
 };
 
 // The gauge face: the root of every element tree.
 struct ELEMENT_STATIC_IMAGE {
     ELEMENT_HEADER header;
-    uint32_t reserved[9];
+    uint32_t reserved_15_23[9];
 };
 
 // A lamp: one legend bitmap, shown or hidden by its callback.
 struct ELEMENT_ICON {
     ELEMENT_HEADER header;
     MODULE_VAR source;          // refreshed by the host before the callback
-    uint32_t reserved_a[6];
+    uint32_t reserved_22_27[6];
     uint32_t image_count;       // 1 in every icon of the module
-    uint32_t reserved_b[4];
+    uint32_t reserved_29_32[4];
     ICON_CALLBACK callback;
-    uint32_t reserved_c;
+    uint32_t reserved_34;
 };
 
 // Colours as Windows colour words, 0x00BBGGRR.
@@ -97,7 +98,7 @@ struct STRING_STYLE {
     uint32_t text_colour;
     uint32_t background_colour;
     uint32_t highlight_colour;
-    uint32_t reserved[7];
+    uint32_t reserved_3_9[7];
     char font_name[32];        // NUL-padded
     uint32_t font_weight;
     uint32_t charset;
@@ -118,17 +119,17 @@ constexpr STRING_STYLE MODULE_STRING_STYLE = {
 struct ELEMENT_STRING {
     ELEMENT_HEADER header;
     MODULE_VAR source[3];        // first: the read-out's token; second, third: token 0
-    uint32_t reserved_a[10];
+    uint32_t reserved_36_45[10];
     char* text;                  // buffer placed by the host before each callback
-    uint32_t reserved_b;
+    uint32_t reserved_47;
     uint32_t box_width;          // the text is drawn in this box at the element's position
     uint32_t box_height;
-    uint32_t reserved_c[2];
+    uint32_t reserved_50_51[2];
     STRING_STYLE style;
     uint32_t char_count;         // characters the read-out's format produces
-    uint32_t reserved_d[4];
+    uint32_t reserved_74_77[4];
     STRING_CALLBACK callback;
-    uint32_t reserved_e[2];
+    uint32_t reserved_79_80[2];
 };
 
 enum : uint32_t {
@@ -184,9 +185,9 @@ struct GAUGEHDR {
     const char* name;                  // the name a panel places the gauge by
     ELEMENT_HEADER** element_list;     // one slot: the face; not null-terminated
     GAUGE_ROUTINES routines;
-    uint32_t reserved_11;
+    uint32_t reserved_10;
     uint32_t size_x_mm;                // horizontal size in millimetres
-    uint32_t reserved_13_20[8];
+    uint32_t reserved_12_19[8];
     MOUSERECT* mouse_rect;             // every gauge has a list
     SERVICE_CALLBACK service_callback; // or null
     uint32_t reserved_22_63[42];       // the host's: 0, never touched by the module
@@ -215,7 +216,7 @@ constexpr uint32_t GAUGE_HEADER_WORDS = 64;
 
 MODULE_WORD(MODULE_VAR, id, 0);
 MODULE_WORD(MODULE_VAR, value, 3);
-MODULE_WORD(MODULE_VAR, reserved_2, 5);
+MODULE_WORD(MODULE_VAR, reserved_5_6, 5);
 static_assert(sizeof(MODULE_VAR) == 28);
 
 static_assert(sizeof(FAILURE_RECORD) == 12);
@@ -225,7 +226,7 @@ MODULE_WORD(ELEMENT_HEADER, resource_id, 1);
 MODULE_WORD(ELEMENT_HEADER, position_x, 2);
 MODULE_WORD(ELEMENT_HEADER, position_y, 3);
 MODULE_WORD(ELEMENT_HEADER, gauge, 8);
-MODULE_WORD(ELEMENT_HEADER, reserved_10, 9);
+MODULE_WORD(ELEMENT_HEADER, reserved_9, 9);
 MODULE_WORD(ELEMENT_HEADER, next_element, 10);
 MODULE_WORD(ELEMENT_HEADER, failure, 11);
 MODULE_WORD(ELEMENT_HEADER, draw_flags, 12);
@@ -272,7 +273,7 @@ MODULE_WORD(GAUGEHDR, name, 1);
 MODULE_WORD(GAUGEHDR, element_list, 2);
 MODULE_WORD(GAUGEHDR, routines.query, 3);
 MODULE_WORD(GAUGEHDR, routines.kill, 9);
-MODULE_WORD(GAUGEHDR, reserved_11, 10);
+MODULE_WORD(GAUGEHDR, reserved_10, 10);
 MODULE_WORD(GAUGEHDR, size_x_mm, 11);
 MODULE_WORD(GAUGEHDR, mouse_rect, 20);
 MODULE_WORD(GAUGEHDR, service_callback, 21);

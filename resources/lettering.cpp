@@ -23,7 +23,7 @@ struct Lettering::Fonts {
     }
 };
 
-static FT_Face open_face(FT_Library library, const std::string& path) {
+static FT_Face open_typeface(FT_Library library, const std::string& path) {
     FT_Face typeface = nullptr;
     if (FT_New_Face(library, path.c_str(), 0, &typeface) != 0)
         throw std::runtime_error("cannot open the font '" + path + "' (package fonts-dejavu-core)");
@@ -32,9 +32,9 @@ static FT_Face open_face(FT_Library library, const std::string& path) {
 
 Lettering::Lettering(const std::string& font_folder) : fonts_(std::make_unique<Fonts>()) {
     if (FT_Init_FreeType(&fonts_->library) != 0) throw std::runtime_error("cannot start FreeType");
-    fonts_->bold = open_face(fonts_->library, font_folder + "/DejaVuSans-Bold.ttf");
-    fonts_->condensed = open_face(fonts_->library, font_folder + "/DejaVuSansCondensed-Bold.ttf");
-    fonts_->narrow = open_face(fonts_->library, font_folder + "/DejaVuSansCondensed.ttf");
+    fonts_->bold = open_typeface(fonts_->library, font_folder + "/DejaVuSans-Bold.ttf");
+    fonts_->condensed = open_typeface(fonts_->library, font_folder + "/DejaVuSansCondensed-Bold.ttf");
+    fonts_->narrow = open_typeface(fonts_->library, font_folder + "/DejaVuSansCondensed.ttf");
 }
 
 Lettering::~Lettering() = default;

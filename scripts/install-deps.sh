@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386
   doctest-dev libpng-dev libfreetype-dev fonts-dejavu-core fonts-dseg
-  clang libclang-rt-14-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   libcpp-httplib-dev nlohmann-json3-dev
   chromium chromium-driver python3-selenium
   python3

@@ -10,7 +10,7 @@
 #                                simulator's own)
 #     INSTALL.md                 release/INSTALL.md
 #     try-in-browser.html        the gauges in a browser, one file (web build)
-#     DSEG-LICENSE.txt           the licence of the read-out faces that file carries
+#     DSEG-LICENSE.txt           the licence of the read-out typefaces that file carries
 #     pictures/GAUGE.png         each gauge drawn by the native panel bench
 #     example_panel/             the example aircraft panel and its pictures (native build)
 #     SHA256SUMS                 the SHA-256 of each file above

@@ -67,8 +67,8 @@ TEST_CASE("every header carries the shared values and its own size, list and ser
         CHECK((header->routines.generate == first->routines.generate));
         CHECK((header->routines.draw == first->routines.draw));
         CHECK((header->routines.kill == first->routines.kill));
-        CHECK(header->reserved_11 == 0);
-        for (uint32_t word : header->reserved_13_20) CHECK(word == 0);
+        CHECK(header->reserved_10 == 0);
+        for (uint32_t word : header->reserved_12_19) CHECK(word == 0);
         for (uint32_t word : header->reserved_22_63) CHECK(word == 0);
         bool preselector = std::string(header->name).find("preselector") != std::string::npos;
         CHECK(((header->service_callback != nullptr) == preselector));
@@ -89,7 +89,7 @@ TEST_CASE("every header carries the shared values and its own size, list and ser
             CHECK(all_elements.insert(child).second);  // no element shared between gauges
             CHECK(child->gauge == header);
             CHECK(child->next_element == nullptr);
-            CHECK(child->reserved_10 == nullptr);
+            CHECK(child->reserved_9 == nullptr);
             REQUIRE(child->failure != nullptr);
             if (!failures) failures = child->failure;
             CHECK(child->failure == failures);

@@ -1,5 +1,6 @@
 // The bench suite's options: the module under test, the stand-in sound
-// library and a scratch folder for pictures. The bench knows the module's
+// library and a scratch folder for pictures (in the build folder, also when
+// the suite is run by hand from elsewhere). The bench knows the module's
 // gauges from its gauge table before the first case.
 #include "bench/tests/bench_support.h"
 
@@ -9,7 +10,7 @@ namespace benchtest {
 
 std::string module_path;
 std::string sound_path;
-std::string out_dir = "bench-test-out";
+std::string out_dir = BENCH_TEST_OUT;
 
 namespace {
 const test::Options options{

@@ -60,9 +60,9 @@ void check_failure_list(Group& group, const FAILURE_RECORD* list) {
     for (size_t i = 0; i < 3; ++i) {
         const FAILURE_RECORD& got = list[i];
         const FAILURE_RECORD& want = expected[i];
-        if (got.condition != want.condition || got.action != want.action || got.reserved != 0)
+        if (got.condition != want.condition || got.action != want.action || got.reserved_2 != 0)
             group.fail("failure list record " + std::to_string(i + 1) + " is " + std::to_string(got.condition) + "/" +
-                       std::to_string(got.action) + "/" + std::to_string(got.reserved) + "; the list must be 20/3, 21/3, then the all-zero end record");
+                       std::to_string(got.action) + "/" + std::to_string(got.reserved_2) + "; the list must be 20/3, 21/3, then the all-zero end record");
     }
 }
 
@@ -77,9 +77,9 @@ void check_icon(Group& group, const std::string& who, const ELEMENT_ICON* icon, 
     if (icon->image_count != 1)
         group.fail(who + ": image count " + std::to_string(icon->image_count) + "; every icon has exactly 1 image");
     if (icon->source.id == 0) group.fail(who + ": source variable has token 0; every icon names its token");
-    if (!all_zero(icon->source.reserved_1) || icon->source.value != 0.0 || icon->source.reserved_2 != 0.0)
+    if (!all_zero(icon->source.reserved_1_2) || icon->source.value != 0.0 || icon->source.reserved_5_6 != 0.0)
         group.fail(who + ": source variable carries data besides its token; the host fills the value");
-    if (!all_zero(icon->reserved_a) || !all_zero(icon->reserved_b) || icon->reserved_c)
+    if (!all_zero(icon->reserved_22_27) || !all_zero(icon->reserved_29_32) || icon->reserved_34)
         group.fail(who + ": a word that must be 0 is not");
     if (!icon->callback) group.fail(who + ": callback is null; every icon names its callback");
 }
@@ -93,7 +93,7 @@ void check_string(Group& group, const std::string& who, const ELEMENT_STRING* st
     if (string->source[1].id != 0 || string->source[2].id != 0)
         group.fail(who + ": second or third source variable has a token; both are unused (token 0)");
     for (const MODULE_VAR& source : string->source)
-        if (!all_zero(source.reserved_1) || source.value != 0.0 || source.reserved_2 != 0.0)
+        if (!all_zero(source.reserved_1_2) || source.value != 0.0 || source.reserved_5_6 != 0.0)
             group.fail(who + ": a source variable carries data besides its token; the host fills the value");
     if (string->text) group.fail(who + ": text buffer word is set in the data; the host places the buffer");
     if (string->box_width == 0 || string->box_height == 0)
@@ -116,11 +116,11 @@ void check_string(Group& group, const std::string& who, const ELEMENT_STRING* st
     if (got.font_weight != want.font_weight || got.charset != want.charset || got.placement_flags != want.placement_flags)
         group.fail(who + ": font weight/character set/placement " + std::to_string(got.font_weight) + "/" +
                    std::to_string(got.charset) + "/" + hex(got.placement_flags) + "; every string has 400/1/0x25");
-    if (!all_zero(got.reserved)) group.fail(who + ": a word of the text style that must be 0 is not");
+    if (!all_zero(got.reserved_3_9)) group.fail(who + ": a word of the text style that must be 0 is not");
     if (string->char_count < 1 || string->char_count >= MODULE_TEXT_BUFFER_SIZE)
         group.fail(who + ": character count " + std::to_string(string->char_count) + "; a read-out has 1 to 31 characters");
-    if (!all_zero(string->reserved_a) || string->reserved_b || !all_zero(string->reserved_c) ||
-        !all_zero(string->reserved_d) || !all_zero(string->reserved_e))
+    if (!all_zero(string->reserved_36_45) || string->reserved_47 || !all_zero(string->reserved_50_51) ||
+        !all_zero(string->reserved_74_77) || !all_zero(string->reserved_79_80))
         group.fail(who + ": a word that must be 0 is not");
     if (!string->callback) group.fail(who + ": callback is null; every string names its callback");
 }
@@ -287,9 +287,9 @@ Group check_header(panelhost::Host& host, GAUGEHDR* header, const GaugeFacts& fa
     // 64 words: the fields, and 0 in every other word (word 10, words 12 to
     // 19, and words 22 to 63 past the service callback, the engine's).
     std::vector<uint32_t> nonzero;
-    if (header->reserved_11) nonzero.push_back(10);
+    if (header->reserved_10) nonzero.push_back(10);
     for (uint32_t k = 0; k < 8; ++k)
-        if (header->reserved_13_20[k]) nonzero.push_back(12 + k);
+        if (header->reserved_12_19[k]) nonzero.push_back(12 + k);
     for (uint32_t k = 0; k < 42; ++k)
         if (header->reserved_22_63[k]) nonzero.push_back(22 + k);
     if (!nonzero.empty()) {
@@ -382,7 +382,7 @@ Group check_tree(GAUGEHDR* header, const GaugeFacts& facts) {
     if (f.failure) group.fail("face: carries a failure list; the face has none");
     if (f.draw_flags != DRAW_FLAGS_FACE) group.fail("face: draw flags " + hex(f.draw_flags) + "; the face has 0x1");
     if (!f.next_element) group.fail("face: child list is null");
-    if (!all_zero(f.reserved_5_8) || f.reserved_10 || !all_zero(f.reserved_14_15) || !all_zero(face->reserved))
+    if (!all_zero(f.reserved_4_7) || f.reserved_9 || !all_zero(f.reserved_13_14) || !all_zero(face->reserved_15_23))
         group.fail("face: a word that must be 0 is not");
 
     int face_w = 0, face_h = 0;
@@ -404,7 +404,7 @@ Group check_tree(GAUGEHDR* header, const GaugeFacts& facts) {
         if (child->next_element) group.fail(who + ": has children of its own; trees are two levels deep");
         if (child->position_x < 0 || child->position_y < 0 || child->position_x >= face_w || child->position_y >= face_h)
             group.fail(who + ": stands outside the " + std::to_string(face_w) + "x" + std::to_string(face_h) + " face");
-        if (!all_zero(child->reserved_5_8) || child->reserved_10 || !all_zero(child->reserved_14_15))
+        if (!all_zero(child->reserved_4_7) || child->reserved_9 || !all_zero(child->reserved_13_14))
             group.fail(who + ": a header word that must be 0 is not");
         if (!child->failure) {
             group.fail(who + ": carries no failure list; every lamp and read-out carries its gauge's list");

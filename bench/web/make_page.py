@@ -2,9 +2,9 @@
 """Writes the panel bench's page as one file that runs from disk with no
 server and no network: the page's own files (index.html, panel.css,
 panel.js, layout.js) with the stylesheet and scripts written in, the WebAssembly build
-and its script, the read-out faces, and the scenario the help's steps are written from. The WebAssembly and the faces are
+and its script, the read-out typefaces, and the scenario the help's steps are written from. The WebAssembly and the typefaces are
 carried gzipped and in base64 in script elements the page reads itself;
-the faces' licence notice is carried in a comment.
+the typefaces' licence notice is carried in a comment.
 
   make_page.py --page DIR --script panelbench_web.js --wasm panelbench_web.wasm
                --font NAME=FILE... --licence FILE --help-scenario FILE.pbs --out try-in-browser.html
@@ -82,7 +82,7 @@ def main():
     html = html.replace(link, "<style>\n" + css + "\n</style>")
     html = html.replace(tag, scripts)
     notice = ("<!--\nThe panel bench's page as one file: the gauges in the browser, with no server and no network.\n"
-              "The read-out faces carried in it are DSEG7 and DSEG14, from the fonts-dseg package, under the\n"
+              "The read-out typefaces carried in it are DSEG7 and DSEG14, from the fonts-dseg package, under the\n"
               "SIL Open Font License 1.1, whose notice follows.\n\n" + licence + "\n-->\n")
     html = html.replace("<!DOCTYPE html>\n", "<!DOCTYPE html>\n" + notice, 1)
     tmp = args.out + ".new"

@@ -336,12 +336,12 @@ async function loadImage(id) {
   });
 }
 
-// The read-outs' faces; without them the read-outs fall back to a plain face.
+// The read-outs' typefaces; without them the read-outs fall back to a plain typeface.
 async function loadFonts() {
   await Promise.all(['DSEG7', 'DSEG14'].map(async name => {
-    const face = new FontFace(name, await transport.font(name));
-    document.fonts.add(await face.load());
-  })).catch(e => console.warn('read-out face not loaded: ' + e.message));
+    const typeface = new FontFace(name, await transport.font(name));
+    document.fonts.add(await typeface.load());
+  })).catch(e => console.warn('read-out typeface not loaded: ' + e.message));
 }
 
 // The panel's layout and what it needs drawn; again after the panel is laid out anew.
@@ -491,7 +491,7 @@ function draw() {
   layoutAbove(unit);
 }
 
-// The height of an '8' in the read-out face, per pixel of font size.
+// The height of an '8' in the read-out typeface, per pixel of font size.
 let inkRatio = null;
 function inkPerPixel() {
   if (inkRatio === null) {

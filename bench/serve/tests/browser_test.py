@@ -200,9 +200,9 @@ def fly(driver, url, args, downloads, picture):
     assert "altitude set to 70000" not in driver.find_element(By.ID, "timeline").text
     click_to_lamp(driver, "the served page" if url.startswith("http") else "the page file")
 
-    # The read-outs are in the seven-segment face the page carries or fetches.
+    # The read-outs are in the seven-segment typeface the page carries or fetches.
     assert driver.execute_script("return [...document.fonts].some(f => f.family === 'DSEG7' && f.status === 'loaded')"), \
-        "the DSEG7 face is not loaded"
+        "the DSEG7 typeface is not loaded"
 
     time.sleep(0.3)  # a few more frames, so the picture shows settled read-outs
     driver.save_screenshot(picture)

@@ -13,9 +13,9 @@ struct BROKEN_SHORT_HEADER {
     const char* name;
     ELEMENT_HEADER** element_list;
     GAUGE_ROUTINES routines;
-    uint32_t reserved_11;
+    uint32_t reserved_10;
     uint32_t size_x_mm;
-    uint32_t reserved_13_20[8];
+    uint32_t reserved_12_19[8];
     MOUSERECT* mouse_rect;
     SERVICE_CALLBACK service_callback;
     uint32_t reserved_22_31[10];

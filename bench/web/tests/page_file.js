@@ -1,5 +1,5 @@
 // The page file, as shipped: it names nothing outside itself, carries the
-// read-out faces' licence notice, and its WebAssembly, unpacked from the
+// read-out typefaces' licence notice, and its WebAssembly, unpacked from the
 // file as the page unpacks it, answers the page's requests and flies.
 //   node page_file.js try-in-browser.html
 'use strict';
@@ -28,8 +28,8 @@ function payload(id) {
   return zlib.gunzipSync(Buffer.from(m[1].replace(/\s+/g, ''), 'base64'));
 }
 const wasm = payload('payload-wasm');
-for (const face of ['DSEG7', 'DSEG14'])
-  assert.strictEqual(payload('payload-font-' + face).readUInt32BE(0), 0x00010000, face + ' is not a TrueType face');
+for (const typeface of ['DSEG7', 'DSEG14'])
+  assert.strictEqual(payload('payload-font-' + typeface).readUInt32BE(0), 0x00010000, typeface + ' is not a TrueType typeface');
 
 // The program's script, as the page carries it.
 const scripts = [...html.matchAll(/<script>\n([\s\S]*?)\n<\/script>/g)].map(m => m[1]);
