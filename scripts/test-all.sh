@@ -4,7 +4,7 @@
 # wall time, so the cost of each stays visible.
 #   native      the native build and its tests (suite, scenarios, validator),
 #               and the web build (WebAssembly, the page file) and its tests;
-#               the real-browser test flies both faces of the page
+#               the real-browser test flies both pages
 #   windows     the Windows build and its tests, all in one Wine session,
 #               against dist/vmq_Tavok22ap.gau itself (run last: its session
 #               starts in the background at the beginning, see below)

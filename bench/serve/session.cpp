@@ -355,9 +355,6 @@ std::string Session::panel_json() const {
                           {"texts", texts},
                           {"controls", controls}});
     }
-    json tokens = json::array();
-    for (const bench::NamedToken& t : bench::tokens())
-        tokens.push_back({{"name", t.name}, {"meaning", t.meaning}, {"unit", t.unit}});
     json ranges = json::object();
     for (const SettingRange& r : setting_ranges())
         ranges[r.token] = {{"low", r.low}, {"high", r.high}, {"unit", r.unit}};
@@ -401,8 +398,8 @@ std::string Session::panel_json() const {
                 {"section", panel.section},
                 {"width", panel.width},
                 {"height", panel.height},
-                {"cycles_per_second", bench::Aircraft::CYCLES_PER_SECOND},
-                {"tokens", tokens},
+                {"cycles_per_second", bench::Aircraft::CYCLES_PER_SECOND},  // the page's timer and polling
+                {"max_units", bench::PANEL_MAX_UNITS},  // the largest position or size a gauge line takes
                 {"ranges", ranges},
                 {"boxes", boxes},
                 {"gauges", gauges}}

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Writes the panel bench's page as one file that runs from disk with no
-server and no network: the page's own files (index.html, panel.css,
-panel.js, layout.js) with the stylesheet and scripts written in, the WebAssembly build
+server and no network: the page's own files (index.html, panel.css, and
+the scripts index.html's <script src> tags name, in their order) with the
+stylesheet and scripts written in, the WebAssembly build
 and its script, the read-out typefaces, and the scenario the help's steps are written from. The WebAssembly and the typefaces are
 carried gzipped and in base64 in script elements the page reads itself;
 the typefaces' licence notice is carried in a comment.
@@ -15,6 +16,9 @@ import gzip
 import os
 import re
 import sys
+
+# A script of the page's own, as index.html names it.
+SCRIPT_TAG = r'<script src="/([\w.-]+\.js)"></script>\n?'
 
 
 def packed(path):
@@ -52,16 +56,18 @@ def main():
 
     html = read(os.path.join(args.page, "index.html"))
     css = read(os.path.join(args.page, "panel.css"))
-    js = read(os.path.join(args.page, "panel.js"))
-    layout = read(os.path.join(args.page, "layout.js"))
     glue = read(args.script)
     licence = read(args.licence).replace("--", "- -")
 
     link = '<link rel="stylesheet" href="/panel.css">'
-    tag = '<script src="/panel.js"></script>\n<script src="/layout.js"></script>'
-    for needed in (link, tag):
-        if needed not in html:
-            sys.exit("make_page: index.html lacks " + needed)
+    if link not in html:
+        sys.exit("make_page: index.html lacks " + link)
+    # The page's scripts are the ones index.html names, as the server serves
+    # it: the list has that one home.
+    tags = list(re.finditer(SCRIPT_TAG, html))
+    if not tags:
+        sys.exit("make_page: index.html names no script")
+    page_scripts = [(m.group(1), read(os.path.join(args.page, m.group(1)))) for m in tags]
     payload = ['<script type="application/gzip" id="payload-wasm">\n' + packed(args.wasm) + '\n</script>']
     for font in args.font:
         name, _, path = font.partition("=")
@@ -70,17 +76,18 @@ def main():
                    % script_text(read(args.help_scenario), args.help_scenario))
     scripts = "\n".join(payload + [
         "<script>\n" + script_text(glue, args.script) + "\n</script>",
-        "<script>\n" + script_text(js, "panel.js") + "\n</script>",
-        "<script>\n" + script_text(layout, "layout.js") + "\n</script>",
-    ])
-    # The downloads are made by the page itself here (panel.js, layout.js).
+    ] + ["<script>\n" + script_text(text, name) + "\n</script>" for name, text in page_scripts]) + "\n"
+    # The downloads are made by the page itself here (input.js, layout.js).
     for download, anchor in (('href="/api/session.pbs"', 'href="#download"'),
                              ('href="/api/panel.cfg"', 'href="#download-cfg"')):
         if download not in html:
             sys.exit("make_page: index.html lacks the download link " + download)
         html = html.replace(download, anchor)
     html = html.replace(link, "<style>\n" + css + "\n</style>")
-    html = html.replace(tag, scripts)
+    # The scripts written in where the first tag stood, the other tags dropped.
+    tags = list(re.finditer(SCRIPT_TAG, html))
+    html = html[:tags[0].start()] + scripts + "".join(
+        html[a.end():b.start()] for a, b in zip(tags, tags[1:])) + html[tags[-1].end():]
     notice = ("<!--\nThe panel bench's page as one file: the gauges in the browser, with no server and no network.\n"
               "The read-out typefaces carried in it are DSEG7 and DSEG14, from the fonts-dseg package, under the\n"
               "SIL Open Font License 1.1, whose notice follows.\n\n" + licence + "\n-->\n")

@@ -11,11 +11,10 @@
 
 const HANDLE = 12;       // the resize handle's side, in CSS pixels
 const DRAG_START = 4;    // CSS pixels the pointer moves before a press becomes a drag
-const MAX_UNITS = 16384; // the largest position or size a gauge line takes
 const MIN_SIZE = 8;      // the smallest a gauge is made by its handle, in window units
 const MAX_FILE = 1024 * 1024;  // the largest panel configuration the session takes, in bytes
 
-Object.assign(bench, {
+Object.assign(panelPage, {
   files: [],          // the files opened beside the configuration: {path, file}, path lowercased with '/'
   folder: '',         // the configuration's folder among them ('' or 'name/')
   background: null,   // the window's picture, decoded, or null
@@ -26,8 +25,6 @@ Object.assign(bench, {
   pictures: {},       // picture path -> decoded picture, or the reason it cannot be
   downloaded: false,  // the file has been downloaded since its last change
 
-  // The changed gauge lines as the page shows them.
-  changes() { return $('changes').textContent; },
   // Where a placed gauge lies on the canvas, in CSS pixels from its top left.
   boxOf(name) {
     const g = this.panel && this.panel.gauges.find(g => g.name === name);
@@ -36,7 +33,7 @@ Object.assign(bench, {
   },
 });
 
-function editing() { return !!(bench.panel && bench.panel.document); }
+function editing() { return !!(panelPage.panel && panelPage.panel.document); }
 
 // The base64 of some bytes, as a document carries a file.
 function base64(bytes) {
@@ -89,8 +86,8 @@ async function openFiles(files) {
     showStatus('no panel configuration (a .cfg file) among the ' + files.length + ' files opened');
     return;
   }
-  if (editing() && bench.panel.document.edited && !bench.downloaded &&
-      !confirm('The placings in ' + bench.panel.document.name + ' have not been downloaded. Open another file?')) return;
+  if (editing() && panelPage.panel.document.edited && !panelPage.downloaded &&
+      !confirm('The placings in ' + panelPage.panel.document.name + ' have not been downloaded. Open another file?')) return;
   const chosen = configs[0];
   if (chosen.file.size > MAX_FILE) {
     showStatus(chosen.file.name + ' is ' + chosen.file.size + ' bytes; a panel configuration of at most ' + MAX_FILE +
@@ -104,10 +101,10 @@ async function openFiles(files) {
   } catch (e) {
     return;  // the refusal (naming file:line) is shown; the panel stays as it was
   }
-  bench.files = named.map(f => ({ path: normalised(f.path.toLowerCase()), file: f.file }));
-  bench.folder = folderOf(chosen.path.toLowerCase());
-  bench.pictures = {};
-  bench.selected = null;
+  panelPage.files = named.map(f => ({ path: normalised(f.path.toLowerCase()), file: f.file }));
+  panelPage.folder = folderOf(chosen.path.toLowerCase());
+  panelPage.pictures = {};
+  panelPage.selected = null;
   await relayout(answer);
   showStatus('');
 }
@@ -129,48 +126,48 @@ async function relayout(answer) {
 // The window's picture: read from the files opened, or sent by the server
 // that was started with the file.
 async function loadBackground() {
-  const doc = bench.panel.document, wanted = doc && doc.background;
-  bench.background = null;
-  bench.backgroundNote = '';
+  const doc = panelPage.panel.document, wanted = doc && doc.background;
+  panelPage.background = null;
+  panelPage.backgroundNote = '';
   if (!wanted) return;
   const where = doc.name + ':' + wanted.line;
-  if (wanted.served && !bench.pictures['served:' + wanted.name]) {
+  if (wanted.served && !panelPage.pictures['served:' + wanted.name]) {
     try {
-      bench.pictures['served:' + wanted.name] =
+      panelPage.pictures['served:' + wanted.name] =
         await createImageBitmap(new Blob([await transport.bytes('/api/panel/background.png')]));
     } catch (e) {
-      bench.pictures['served:' + wanted.name] = wanted.name + ' (' + where + ') did not load: ' + e.message +
+      panelPage.pictures['served:' + wanted.name] = wanted.name + ' (' + where + ') did not load: ' + e.message +
         '; the window is drawn plain';
     }
   }
   const relative = wanted.name.replace(/\\/g, '/').toLowerCase();
-  const key = wanted.served ? 'served:' + wanted.name : normalised(bench.folder + relative);
-  if (!wanted.served && !(key in bench.pictures)) {
+  const key = wanted.served ? 'served:' + wanted.name : normalised(panelPage.folder + relative);
+  if (!wanted.served && !(key in panelPage.pictures)) {
     const base = relative.slice(relative.lastIndexOf('/') + 1);
-    const found = bench.files.find(f => f.path === key) || bench.files.find(f => f.path.endsWith('/' + base) || f.path === base);
+    const found = panelPage.files.find(f => f.path === key) || panelPage.files.find(f => f.path.endsWith('/' + base) || f.path === base);
     if (!found) {
-      bench.pictures[key] = wanted.problem ? wanted.problem
+      panelPage.pictures[key] = wanted.problem ? wanted.problem
         : wanted.name + ' (' + where + ') is not among the files opened; the window is drawn plain';
     } else {
-      bench.pictures[key] = await createImageBitmap(found.file)
+      panelPage.pictures[key] = await createImageBitmap(found.file)
         .catch(() => wanted.name + ' (' + where + ') cannot be read as a picture; the window is drawn plain');
     }
   }
-  const picture = bench.pictures[key];
-  if (typeof picture === 'string') bench.backgroundNote = picture;
-  else bench.background = picture;
+  const picture = panelPage.pictures[key];
+  if (typeof picture === 'string') panelPage.backgroundNote = picture;
+  else panelPage.background = picture;
 }
 
 // Called by load(): the window's picture, and the tools for the document.
 async function layoutLoaded() {
-  const doc = bench.panel.document;
-  if (!doc) bench.files = [];
+  const doc = panelPage.panel.document;
+  if (!doc) panelPage.files = [];
   await loadBackground();
-  $('background-note').textContent = bench.backgroundNote;
+  $('background-note').textContent = panelPage.backgroundNote;
   $('editing').hidden = !doc;
   $('changes-area').hidden = !doc;
-  const windows = $('window');
-  windows.innerHTML = '';
+  const windowChoice = $('window');
+  windowChoice.innerHTML = '';
   if (doc) {
     for (const w of doc.windows) {
       const option = document.createElement('option');
@@ -179,26 +176,26 @@ async function layoutLoaded() {
       const texture = w.virtual_cockpit ? ' (virtual cockpit' + (w.texture ? ', texture ' + w.texture : '') + ')' : '';
       option.textContent = w.section + (w.title ? ' ' + w.title : '') + texture;
       option.selected = w.number === doc.window;
-      windows.appendChild(option);
+      windowChoice.appendChild(option);
     }
     $('download-cfg').download = doc.download;
   }
   $('window-choice').hidden = !doc;
   const which = $('add-which');
   if (!which.options.length)
-    for (const name of bench.panel.our_gauges) {
+    for (const name of panelPage.panel.our_gauges) {
       const option = document.createElement('option');
       option.value = option.textContent = name;
       which.appendChild(option);
     }
-  if (bench.selected && !bench.panel.gauges.some(g => g.name === bench.selected)) bench.selected = null;
+  if (panelPage.selected && !panelPage.panel.gauges.some(g => g.name === panelPage.selected)) panelPage.selected = null;
   showChanges();
   updateTools();
 }
 
 // The changed gauge lines, as they now read.
 function showChanges() {
-  const doc = bench.panel.document;
+  const doc = panelPage.panel.document;
   if (!doc) return;
   const lines = doc.changes.map(c => c.kind === 'removed'
     ? '[' + c.section + '] ' + c.key + ' taken out (was line ' + c.line + ': ' + c.was + ')'
@@ -208,22 +205,22 @@ function showChanges() {
 
 function updateTools() {
   const remove = $('remove');
-  remove.disabled = !bench.selected;
-  remove.textContent = bench.selected ? 'Remove ' + bench.selected : 'Remove';
+  remove.disabled = !panelPage.selected;
+  remove.textContent = panelPage.selected ? 'Remove ' + panelPage.selected : 'Remove';
 }
 
 // Drawn beneath the gauges: the window's picture, stretched to its size.
 function layoutBeneath() {
-  if (!bench.background) return;
-  context.drawImage(bench.background, 0, 0, bench.panel.width, bench.panel.height);
+  if (!panelPage.background) return;
+  context.drawImage(panelPage.background, 0, 0, panelPage.panel.width, panelPage.panel.height);
 }
 
 // Drawn over the gauges: the selected gauge's outline and every gauge's resize handle.
 function layoutAbove(ratio) {
   if (!editing()) return;
-  const side = HANDLE / bench.scale;
-  for (const g of bench.panel.gauges) {
-    const chosen = g.name === bench.selected;
+  const side = HANDLE / panelPage.scale;
+  for (const g of panelPage.panel.gauges) {
+    const chosen = g.name === panelPage.selected;
     if (chosen) {
       context.strokeStyle = '#7ab8ff';
       context.lineWidth = 2 / ratio;
@@ -239,14 +236,14 @@ function layoutAbove(ratio) {
 // The canvas point of a pointer event, in window units.
 function windowPoint(event) {
   const rect = canvas.getBoundingClientRect();
-  return { x: (event.clientX - rect.left) / bench.scale, y: (event.clientY - rect.top) / bench.scale };
+  return { x: (event.clientX - rect.left) / panelPage.scale, y: (event.clientY - rect.top) / panelPage.scale };
 }
 
 // Our gauge under the pointer, and whether the pointer is on its handle; the
 // one drawn last (on top) first.
 function gaugeAt(event) {
-  const p = windowPoint(event), side = HANDLE / bench.scale;
-  for (const g of [...bench.panel.gauges].reverse()) {
+  const p = windowPoint(event), side = HANDLE / panelPage.scale;
+  for (const g of [...panelPage.panel.gauges].reverse()) {
     if (p.x < g.x || p.y < g.y || p.x >= g.x + g.width || p.y >= g.y + g.height) continue;
     return { gauge: g, handle: p.x >= g.x + g.width - side && p.y >= g.y + g.height - side };
   }
@@ -255,7 +252,7 @@ function gaugeAt(event) {
 
 // Over a gauge of ours: its handle resizes, the rest of it (but its controls) moves.
 function layoutCursor(event) {
-  if (bench.drag) return bench.drag.mode === 'resize' ? 'nwse-resize' : bench.drag.mode === 'move' ? 'move' : '';
+  if (panelPage.drag) return panelPage.drag.mode === 'resize' ? 'nwse-resize' : panelPage.drag.mode === 'move' ? 'move' : '';
   if (!editing()) return '';
   const at = gaugeAt(event);
   if (!at) return '';
@@ -271,12 +268,12 @@ function layoutPointerDown(event) {
   const at = gaugeAt(event);
   if (!at) return false;
   const g = at.gauge;
-  if (bench.selected !== g.name) {
-    bench.selected = g.name;
+  if (panelPage.selected !== g.name) {
+    panelPage.selected = g.name;
     updateTools();
     draw();
   }
-  bench.drag = { gauge: g, mode: at.handle ? 'resize' : 'pending', start: windowPoint(event),
+  panelPage.drag = { gauge: g, mode: at.handle ? 'resize' : 'pending', start: windowPoint(event),
     startX: event.clientX, startY: event.clientY, was: { x: g.x, y: g.y, width: g.width, height: g.height } };
   if (at.handle) event.preventDefault();
   return at.handle;
@@ -284,27 +281,28 @@ function layoutPointerDown(event) {
 
 function clamp(value, low, high) { return Math.min(high, Math.max(low, Math.round(value))); }
 
-// The height a width gives a gauge whose line gives none: its face's aspect, a half up.
-function heightKeepingAspect(g, width) {
-  return Math.floor((width * g.face.height + Math.floor(g.face.width / 2)) / g.face.width);
-}
+// The largest position or size a gauge line takes, in window units, as the session gives it.
+function maxUnits() { return panelPage.panel.max_units; }
 
 window.addEventListener('mousemove', event => {
-  const drag = bench.drag;
+  const drag = panelPage.drag;
   if (!drag) return;
   if (drag.mode === 'pending') {
     if (Math.hypot(event.clientX - drag.startX, event.clientY - drag.startY) < DRAG_START) return;
     drag.mode = 'move';
-    bench.pressed = null;  // no control is pressed by a drag
+    panelPage.pressed = null;  // no control is pressed by a drag
   }
   const p = windowPoint(event), g = drag.gauge;
   const dx = p.x - drag.start.x, dy = p.y - drag.start.y;
   if (drag.mode === 'move') {
-    g.x = clamp(drag.was.x + dx, 0, MAX_UNITS);
-    g.y = clamp(drag.was.y + dy, 0, MAX_UNITS);
+    g.x = clamp(drag.was.x + dx, 0, maxUnits());
+    g.y = clamp(drag.was.y + dy, 0, maxUnits());
   } else {
-    g.width = clamp(drag.was.width + dx, MIN_SIZE, MAX_UNITS);
-    g.height = g.height_given ? clamp(drag.was.height + dy, MIN_SIZE, MAX_UNITS) : heightKeepingAspect(g, g.width);
+    g.width = clamp(drag.was.width + dx, MIN_SIZE, maxUnits());
+    // A line that gives no height takes the height of its face's aspect,
+    // which the session works out when the resize is sent; until then the
+    // gauge is drawn in proportion, with no request for each move.
+    g.height = g.height_given ? clamp(drag.was.height + dy, MIN_SIZE, maxUnits()) : g.width * g.face.height / g.face.width;
   }
   canvas.style.cursor = layoutCursor(event);
   $('pointer').textContent = g.name + ' at ' + g.x + ', ' + g.y + ', ' + g.width + (g.height_given ? ', ' + g.height : '') +
@@ -313,11 +311,11 @@ window.addEventListener('mousemove', event => {
 });
 
 window.addEventListener('mouseup', async () => {
-  const drag = bench.drag;
-  bench.drag = null;
+  const drag = panelPage.drag;
+  panelPage.drag = null;
   if (!drag || drag.mode === 'pending') return;
-  bench.dragged = true;
-  setTimeout(() => { bench.dragged = false; }, 0);  // past the click this release makes, if any
+  panelPage.dragged = true;
+  setTimeout(() => { panelPage.dragged = false; }, 0);  // past the click this release makes, if any
   await moved(drag.gauge, drag.was);
 });
 
@@ -325,9 +323,9 @@ window.addEventListener('mouseup', async () => {
 async function moved(g, was) {
   if (g.x === was.x && g.y === was.y && g.width === was.width && g.height === was.height) return;
   try {
-    bench.panel = JSON.parse(await call('/api/panel/move',
+    panelPage.panel = JSON.parse(await call('/api/panel/move',
       { line: g.line, x: g.x, y: g.y, width: g.width, height: g.height_given ? g.height : 0 }));
-    bench.downloaded = false;
+    panelPage.downloaded = false;
     showStatus('');
   } catch (e) {
     Object.assign(g, was);  // the refusal is shown
@@ -339,26 +337,26 @@ async function moved(g, was) {
 // The arrow keys nudge the selected gauge by a window unit (ten with Shift).
 window.addEventListener('keydown', event => {
   const steps = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] }[event.key];
-  if (!steps || !editing() || !bench.selected || bench.drag || event.altKey || event.ctrlKey || event.metaKey) return;
+  if (!steps || !editing() || !panelPage.selected || panelPage.drag || event.altKey || event.ctrlKey || event.metaKey) return;
   if (event.target.closest && event.target.closest('input, select, textarea')) return;
-  const g = bench.panel.gauges.find(g => g.name === bench.selected);
+  const g = panelPage.panel.gauges.find(g => g.name === panelPage.selected);
   if (!g) return;
   event.preventDefault();
   const was = { x: g.x, y: g.y, width: g.width, height: g.height }, by = event.shiftKey ? 10 : 1;
-  g.x = clamp(g.x + steps[0] * by, 0, MAX_UNITS);
-  g.y = clamp(g.y + steps[1] * by, 0, MAX_UNITS);
+  g.x = clamp(g.x + steps[0] * by, 0, maxUnits());
+  g.y = clamp(g.y + steps[1] * by, 0, maxUnits());
   draw();
   moved(g, was);
 });
 
 // Leaving the page with placings not downloaded asks first.
 window.addEventListener('beforeunload', event => {
-  if (!editing() || !bench.panel.document.edited || bench.downloaded) return;
+  if (!editing() || !panelPage.panel.document.edited || panelPage.downloaded) return;
   event.preventDefault();
   event.returnValue = '';
 });
 
-function layoutTookClick() { return bench.dragged; }
+function layoutTookClick() { return panelPage.dragged; }
 
 // The download: from the server a link to the file; in the page file the
 // bytes are made here and handed over as a file.
@@ -368,20 +366,20 @@ async function downloadConfig(event) {
     showStatus('no panel configuration is open: open one first');
     return;
   }
-  bench.downloaded = true;
+  panelPage.downloaded = true;
   if (transport.kind === 'http') return;
   event.preventDefault();
   let bytes;
   try {
     bytes = await transport.bytes('/api/panel.cfg');
   } catch (e) {
-    bench.downloaded = false;
+    panelPage.downloaded = false;
     showStatus(e.message);
     return;
   }
   const link = document.createElement('a');
   link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
-  link.download = bench.panel.document.download;
+  link.download = panelPage.panel.document.download;
   document.body.appendChild(link);
   link.click();
   link.remove();
@@ -396,7 +394,7 @@ async function change(path, body) {
   } catch (e) {
     return;
   }
-  bench.downloaded = false;
+  panelPage.downloaded = false;
   await relayout(answer);
   showStatus('');
 }
@@ -426,7 +424,7 @@ function wireLayout() {
   const which = $('add-which');
   $('add').addEventListener('click', () => change('/api/panel/add', { gauge: which.value }));
   $('remove').addEventListener('click', () => {
-    const g = bench.panel.gauges.find(g => g.name === bench.selected);
+    const g = panelPage.panel.gauges.find(g => g.name === panelPage.selected);
     if (g) change('/api/panel/remove', { line: g.line });
   });
   $('window').addEventListener('change', () => change('/api/panel/window', { window: Number($('window').value) }));

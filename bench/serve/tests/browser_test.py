@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""A real browser flies the page, in both its faces: as `panelbench serve`
+"""A real browser flies both pages: as `panelbench serve`
 offers it, and as the one file try-in-browser.html opened from disk. In each,
 headless Chromium clicks ALT on the preselector's picture, sees the ALT and
 SEL lamps light and the altitude read-out change in the page's own state,
@@ -71,7 +71,7 @@ def wait_for(driver, script, what):
     try:
         return WebDriverWait(driver, WAIT, poll_frequency=0.05).until(lambda d: d.execute_script(script))
     except TimeoutException:
-        state = driver.execute_script("return JSON.stringify(window.bench && window.bench.state)")
+        state = driver.execute_script("return JSON.stringify(window.panelPage && window.panelPage.state)")
         status = driver.execute_script("return document.getElementById('status').textContent")
         raise AssertionError("the page never showed " + what + "; status: " + repr(status) + "; state: " + str(state))
 
@@ -79,7 +79,7 @@ def wait_for(driver, script, what):
 def click_control(driver, gauge, control):
     """Clicks the centre of a control on the canvas, as a person would; returns the pointer's name for it."""
     canvas = driver.find_element(By.ID, "panel")
-    point = driver.execute_script("return bench.pointOf(arguments[0], arguments[1])", gauge, control)
+    point = driver.execute_script("return panelPage.pointOf(arguments[0], arguments[1])", gauge, control)
     assert point, "the page knows no control %s on %s" % (control, gauge)
     size = canvas.size
     x, y = int(point["x"] - size["width"] / 2), int(point["y"] - size["height"] / 2)
@@ -102,20 +102,20 @@ def set_field(driver, token, value):
 CLICK_TO_LAMP = """
 const [gauge, control, legend, clicks, done] = arguments;
 const canvas = document.getElementById('panel'), times = [];
-const rect = canvas.getBoundingClientRect(), point = bench.pointOf(gauge, control);
+const rect = canvas.getBoundingClientRect(), point = panelPage.pointOf(gauge, control);
 let stuck = null;
 function once() {
-  if (times.length === clicks) { bench.onDraw = null; return done({ times }); }
-  const was = bench.lamp(gauge, legend), start = performance.now();
+  if (times.length === clicks) { panelPage.onDraw = null; return done({ times }); }
+  const was = panelPage.lamp(gauge, legend), start = performance.now();
   // A click whose lamp never changes is told, with what the page shows, instead of waiting on.
   stuck = setTimeout(() => {
-    bench.onDraw = null;
+    panelPage.onDraw = null;
     done({ times, stuck: 'click ' + (times.length + 1) + ': the lamp stayed ' + was + ' for 10 s; status: "' +
-      document.getElementById('status').textContent + '"; lamps: ' + JSON.stringify(bench.state && bench.state.gauges) });
+      document.getElementById('status').textContent + '"; lamps: ' + JSON.stringify(panelPage.state && panelPage.state.gauges) });
   }, 10000);
-  bench.onDraw = () => {
-    if (bench.lamp(gauge, legend) === was) return;
-    bench.onDraw = null;
+  panelPage.onDraw = () => {
+    if (panelPage.lamp(gauge, legend) === was) return;
+    panelPage.onDraw = null;
     clearTimeout(stuck);
     times.push(performance.now() - start);
     setTimeout(once, Math.random() * 80);  // clicks fall anywhere within the panel's cycle
@@ -153,36 +153,36 @@ def downloaded(downloads, name):
 def fly(driver, url, args, downloads, picture):
     """The page at `url`: ALT, the knob, the picture, the download replayed."""
     driver.get(url)
-    wait_for(driver, "return window.bench && bench.ready && bench.lamp('altpreselector', 'ENT') === true",
+    wait_for(driver, "return window.panelPage && panelPage.ready && panelPage.lamp('altpreselector', 'ENT') === true",
              "the panel drawn with the preselector in entry mode")
-    before = driver.execute_script("return bench.text('altpreselector', 'altitude')")
+    before = driver.execute_script("return panelPage.text('altpreselector', 'altitude')")
     assert before == "29.9", "the altitude read-out shows %r at the start" % before
 
     shown = click_control(driver, "altpreselector", "ALT")
     assert shown == "altpreselector ALT", "the pointer over ALT shows %r" % shown
-    wait_for(driver, "return bench.lamp('altpreselector', 'ALT') && bench.lamp('altpreselector', 'SEL')",
+    wait_for(driver, "return panelPage.lamp('altpreselector', 'ALT') && panelPage.lamp('altpreselector', 'SEL')",
              "the ALT and SEL lamps lit")
-    wait_for(driver, "return bench.text('altpreselector', 'altitude') === ' 3.0'",
+    wait_for(driver, "return panelPage.text('altpreselector', 'altitude') === ' 3.0'",
              "the altitude read-out showing the reference")
 
-    vs_before = driver.execute_script("return bench.text('altpreselector', 'vs')")
+    vs_before = driver.execute_script("return panelPage.text('altpreselector', 'vs')")
     click_control(driver, "autopilot", "knob-inc")
-    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+1'",
+    wait_for(driver, "return panelPage.text('altpreselector', 'vs') === '+1'",
              "the VS read-out stepped from %r to +1" % vs_before)
     wait_for(driver, "return document.getElementById('timeline').textContent.includes('autopilot: turn the knob up')",
              "the knob's click in the timeline")
     # The wheel over the knob turns it too: up one step.
     canvas = driver.find_element(By.ID, "panel")
-    point = driver.execute_script("return bench.pointOf('autopilot', 'knob-dec')")
+    point = driver.execute_script("return panelPage.pointOf('autopilot', 'knob-dec')")
     size = canvas.size
     origin = ScrollOrigin.from_element(canvas, int(point["x"] - size["width"] / 2), int(point["y"] - size["height"] / 2))
     ActionChains(driver).scroll_from_origin(origin, 0, -100).perform()
-    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+2'", "the VS read-out stepped by the wheel to +2")
+    wait_for(driver, "return panelPage.text('altpreselector', 'vs') === '+2'", "the VS read-out stepped by the wheel to +2")
     # The references set directly from the side panel, in ft and ft/min.
     set_field(driver, "ap_vs_ref", 500)
-    wait_for(driver, "return bench.text('altpreselector', 'vs') === '+5'", "the VS reference set to 500 ft/min")
+    wait_for(driver, "return panelPage.text('altpreselector', 'vs') === '+5'", "the VS reference set to 500 ft/min")
     set_field(driver, "ap_alt_ref", 5000)
-    wait_for(driver, "return bench.text('altpreselector', 'altitude') === ' 5.0'",
+    wait_for(driver, "return panelPage.text('altpreselector', 'altitude') === ' 5.0'",
              "the altitude reference set to 5,000 ft")
     # Out of range: refused beside the field, and nothing sent.
     form = set_field(driver, "altitude", 70000)
@@ -282,11 +282,11 @@ def main():
             requests_made(driver)
             page = "file://" + os.path.abspath(args.page)
             fly(driver, page, args, downloads, os.path.join(args.out, "file-page.png"))
-            wait_for(driver, "return bench.lamp('altpreselector', 'ENT') !== undefined", "the page still running")
+            wait_for(driver, "return panelPage.lamp('altpreselector', 'ENT') !== undefined", "the page still running")
             # A new session is a fresh module: ALT is dark again.
             driver.find_element(By.ID, "reset").click()
-            wait_for(driver, "return bench.ready && bench.state && bench.state.cycle > 0 && "
-                     "bench.lamp('altpreselector', 'ALT') === false && bench.lamp('altpreselector', 'ENT') === true",
+            wait_for(driver, "return panelPage.ready && panelPage.state && panelPage.state.cycle > 0 && "
+                     "panelPage.lamp('altpreselector', 'ALT') === false && panelPage.lamp('altpreselector', 'ENT') === true",
                      "a new session with the preselector back in entry mode")
             seen = requests_made(driver)
             outside = [u for u in seen if not (u == page or u.startswith(("data:", "blob:", "about:")))]

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""A visitor's first ten minutes, in a real browser, in both faces of the
-page: as `panelbench serve` offers it, and as try-in-browser.html opened
+"""A visitor's first ten minutes, in a real browser, in both pages:
+as `panelbench serve` offers it, and as try-in-browser.html opened
 from disk. In each:
 
 - the help is open on a first visit and its steps are the notes of the help
@@ -70,14 +70,14 @@ def expectation(words):
     """A scenario's `expect` as a script that is true once the page shows it."""
     what = words[1]
     if what == "lamp":
-        return "return bench.lamp(%r, %r) === %s" % (words[2], words[3], "true" if words[4] == "on" else "false")
+        return "return panelPage.lamp(%r, %r) === %s" % (words[2], words[3], "true" if words[4] == "on" else "false")
     if what == "text":
-        return "return bench.text(%r, %r) === %r" % (words[2], words[3], words[4])
+        return "return panelPage.text(%r, %r) === %r" % (words[2], words[3], words[4])
     if what == "chimes":
-        return "return bench.state.chimes === %d" % int(words[2])
+        return "return panelPage.state.chimes === %d" % int(words[2])
     if what == "token":
         tolerance = float(words[5]) if len(words) > 5 else 1e-6
-        return "return Math.abs(bench.state.tokens[%r] - %s) <= %s" % (words[2], words[3], tolerance)
+        return "return Math.abs(panelPage.state.tokens[%r] - %s) <= %s" % (words[2], words[3], tolerance)
     raise AssertionError("the help scenario expects what the page cannot show: " + " ".join(words))
 
 
@@ -88,20 +88,20 @@ def fly_help(driver, scenario):
     assert shown == [note for note, _ in steps], "the help's steps are not the scenario's notes: %r" % shown
     for words in setup:
         if words[0] == "set" and words[1] in ("altitude", "ap_alt_ref", "baro", "ap_master"):
-            now = driver.execute_script("return bench.state.tokens[arguments[0]]", words[1])
+            now = driver.execute_script("return panelPage.state.tokens[arguments[0]]", words[1])
             assert abs(now - float(words[2])) < 1e-6, \
                 "the page starts with %s %s, the help scenario with %s" % (words[1], now, words[2])
     for note, commands in steps:
         for words in commands:
             if words[0] == "click":
                 for _ in range(int(words[3][1:]) if len(words) > 3 else 1):
-                    before = driver.execute_script("return bench.state.actions")
+                    before = driver.execute_script("return panelPage.state.actions")
                     click_control(driver, words[1], words[2])
-                    wait_for(driver, "return bench.state.actions > %d" % before, "the click on %s %s" % tuple(words[1:3]))
+                    wait_for(driver, "return panelPage.state.actions > %d" % before, "the click on %s %s" % tuple(words[1:3]))
             elif words[0] == "fly":
                 driver.find_element(By.CSS_SELECTOR, "#speeds button[data-speed='16']").click()
-                start = driver.execute_script("return bench.state.time")
-                wait_for(driver, "return bench.state.time >= %f" % (start + float(words[1])), "%s s flown" % words[1])
+                start = driver.execute_script("return panelPage.state.time")
+                wait_for(driver, "return panelPage.state.time >= %f" % (start + float(words[1])), "%s s flown" % words[1])
             elif words[0] == "expect":
                 wait_for(driver, expectation(words), "step %r: %s" % (note[:40], " ".join(words)))
             elif words[0] != "cycles":
@@ -127,7 +127,7 @@ def plain_words(driver):
 def number_fields(driver):
     """A comma is a decimal point; a comma that could be either is refused under the field."""
     set_field(driver, "ap_vs_ref", "1,5")
-    wait_for(driver, "return bench.state.tokens.ap_vs_ref === 1.5", "1,5 set as 1.5 ft/min")
+    wait_for(driver, "return panelPage.state.tokens.ap_vs_ref === 1.5", "1,5 set as 1.5 ft/min")
     form = set_field(driver, "ap_alt_ref", "1,500")
     refusal = form.find_element(By.CLASS_NAME, "refusal")
     wait_for(driver, "return document.querySelector(\"form[data-token='ap_alt_ref'] .refusal\").textContent !== ''",
@@ -158,14 +158,14 @@ for (const e of document.querySelectorAll('button, a, select, input[type=checkbo
   await new Promise(r => setTimeout(r, 150));
 }
 const canvas = document.getElementById('panel'), rect = canvas.getBoundingClientRect();
-for (const g of bench.panel.gauges)
+for (const g of panelPage.panel.gauges)
   for (const c of g.controls) {
-    const p = bench.pointOf(g.name, c.name);
+    const p = panelPage.pointOf(g.name, c.name);
     canvas.dispatchEvent(new MouseEvent('click', { bubbles: true, clientX: rect.left + p.x, clientY: rect.top + p.y }));
     await new Promise(r => setTimeout(r, 30));
   }
 await new Promise(r => setTimeout(r, 500));
-bench.downloaded = true;  // leaving is not held up by a question
+panelPage.downloaded = true;  // leaving is not held up by a question
 done(pressed);
 """
 
@@ -177,7 +177,7 @@ def no_errors(driver, where):
 
 def every_control(driver, url, example, name):
     driver.get(url)
-    wait_for(driver, "return window.bench && bench.ready", "the panel drawn")
+    wait_for(driver, "return window.panelPage && panelPage.ready", "the panel drawn")
     driver.get_log("browser")
     assert not any(driver.execute_script(SEEN, *EDITING_TOOLS)), \
         "%s: editing tools show with no panel configuration open: %r" % (name, driver.execute_script(SEEN, *EDITING_TOOLS))
@@ -185,12 +185,12 @@ def every_control(driver, url, example, name):
     pressed = driver.execute_async_script("(async () => {" + PRESS_ALL + "})()")
     assert "reset" in pressed and "download" in pressed, pressed
     no_errors(driver, name + " with no panel configuration open")
-    wait_for(driver, "return bench.ready && bench.state", "the page running after every control")
+    wait_for(driver, "return panelPage.ready && panelPage.state", "the page running after every control")
     picker = driver.find_element(By.ID, "open-files")
     picker.send_keys("\n".join(os.path.join(example, n) for n in ("panel.cfg", "main_panel.bmp", "stack_panel.bmp")))
-    wait_for(driver, "return bench.panel.document && bench.ready", "the example panel open")
+    wait_for(driver, "return panelPage.panel.document && panelPage.ready", "the example panel open")
     assert all(driver.execute_script(SEEN, *EDITING_TOOLS)), "%s: the editing tools do not show with a panel open" % name
-    driver.execute_script("bench.selected = bench.panel.gauges[0].name; updateTools();")
+    driver.execute_script("panelPage.selected = panelPage.panel.gauges[0].name; updateTools();")
     pressed = driver.execute_async_script("(async () => {" + PRESS_ALL + "})()")
     assert "add" in pressed and "download-cfg" in pressed, pressed
     no_errors(driver, name + " with a panel configuration open")
@@ -238,7 +238,7 @@ def png_rows(data):
 LEGEND_INK = """
 const done = arguments[arguments.length - 1];
 async function pixels(bitmap) {
-  const picture = await createImageBitmap(await (await fetch(bench.images[bitmap].src)).blob());
+  const picture = await createImageBitmap(await (await fetch(panelPage.images[bitmap].src)).blob());
   const c = new OffscreenCanvas(picture.width, picture.height), x = c.getContext('2d');
   x.drawImage(picture, 0, 0);
   return { width: c.width, height: c.height, d: x.getImageData(0, 0, c.width, c.height).data };
@@ -267,7 +267,7 @@ function lettering({ width, height, d }) {
 }
 (async () => {
   const out = [];
-  for (const g of bench.panel.gauges) {
+  for (const g of panelPage.panel.gauges) {
     const face = lettering(await pixels(g.face.bitmap));
     if (face) out.push({ gauge: g.name, legend: 'face lettering', ink: face });
     for (const l of g.lamps) {
@@ -284,8 +284,8 @@ function lettering({ width, height, d }) {
 """
 
 
-VIEWS = "return bench.panel.gauges.map(g => Object.assign({ name: g.name, width: g.face.width, height: g.face.height, " \
-        "texts: g.texts }, bench.viewOf(g.name)))"
+VIEWS = "return panelPage.panel.gauges.map(g => Object.assign({ name: g.name, width: g.face.width, height: g.face.height, " \
+        "texts: g.texts }, panelPage.viewOf(g.name)))"
 
 
 def hex_colour(text):
@@ -301,7 +301,7 @@ def legible(driver, name, out):
     for width in WIDTHS:
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                {"width": width, "height": 900, "deviceScaleFactor": 1, "mobile": False})
-        wait_for(driver, "return innerWidth === %d && bench.ready" % width, "the page %d px wide" % width)
+        wait_for(driver, "return innerWidth === %d && panelPage.ready" % width, "the page %d px wide" % width)
         time.sleep(0.5)  # laid out again and drawn
         views = driver.execute_script(VIEWS)
         by_name = {v["name"]: v for v in views}
@@ -342,10 +342,10 @@ def run_in_page(driver, args, path):
     ran = subprocess.run([os.path.abspath(args.panelbench), "run", os.path.basename(path), "--module", os.path.abspath(args.module),
                           "--sound", os.path.abspath(args.sound), "--no-snapshots"],
                          cwd=os.path.dirname(os.path.abspath(path)), capture_output=True, text=True, timeout=120)
-    driver.execute_script("bench.run = null")
+    driver.execute_script("panelPage.run = null")
     driver.find_element(By.ID, "run-file").send_keys(os.path.abspath(path))
-    wait_for(driver, "return bench.run !== null", "the run of " + os.path.basename(path))
-    run = driver.execute_script("return bench.run")
+    wait_for(driver, "return panelPage.run !== null", "the run of " + os.path.basename(path))
+    run = driver.execute_script("return panelPage.run")
     verdict = ran.stdout.strip().splitlines()[-1]
     assert run["status"] == ran.returncode, "%s: the page's run ends %d (%r), panelbench run's %d" % (
         path, run["status"], run["failure"], ran.returncode)
@@ -375,7 +375,7 @@ def replays(driver, args, downloads):
 
 def first_visit(driver, url, args, name, downloads):
     driver.get(url)
-    wait_for(driver, "return window.bench && bench.ready && document.querySelectorAll('#help-steps li').length > 0",
+    wait_for(driver, "return window.panelPage && panelPage.ready && document.querySelectorAll('#help-steps li').length > 0",
              "the panel drawn and the help's steps")
     assert driver.execute_script("return document.getElementById('help').open"), "%s: the help is shut on a first visit" % name
     legible(driver, name, args.out)
@@ -391,7 +391,7 @@ def first_visit(driver, url, args, name, downloads):
     wait_for(driver, "return !document.getElementById('help').open", "the help closed")
     time.sleep(0.3)  # its toggle told
     driver.get(url)
-    wait_for(driver, "return window.bench && bench.ready", "the page opened again")
+    wait_for(driver, "return window.panelPage && panelPage.ready", "the page opened again")
     assert not driver.execute_script("return document.getElementById('help').open"), \
         "%s: the help, closed, opens again" % name
     print("%s: the help's %d steps flown to the level-off; closed, it stays closed" % (

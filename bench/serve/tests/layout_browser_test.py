@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """A real browser places our gauges in a panel configuration of its own, in
-both faces of the page: as `panelbench serve` offers it, and as the one file
+both pages: as `panelbench serve` offers it, and as the one file
 try-in-browser.html opened from disk. In each, a headless browser opens the
 example panel (panel.cfg with its two background pictures) through the
 page's file picker, chooses the second window, sees it drawn on its picture,
@@ -66,12 +66,12 @@ def drag(driver, start, offset):
 
 
 def gauge(driver, name):
-    return driver.execute_script("return bench.panel.gauges.find(g => g.name === arguments[0])", name)
+    return driver.execute_script("return panelPage.panel.gauges.find(g => g.name === arguments[0])", name)
 
 
 def place(driver, url, example, downloads, picture):
     driver.get(url)
-    wait_for(driver, "return window.bench && bench.ready", "the panel drawn")
+    wait_for(driver, "return window.panelPage && panelPage.ready", "the panel drawn")
     with open(os.path.join(example, "panel.cfg"), "rb") as f:
         original = f.read()
     lines = original.split(b"\n")
@@ -81,25 +81,25 @@ def place(driver, url, example, downloads, picture):
     # Opened as a person picks them: the configuration and its folder's pictures.
     picker = driver.find_element(By.ID, "open-files")
     picker.send_keys("\n".join(os.path.join(example, name) for name in ("panel.cfg", "main_panel.bmp", "stack_panel.bmp")))
-    wait_for(driver, "return bench.panel.document && bench.panel.section === 'Window00' && bench.background && bench.ready",
+    wait_for(driver, "return panelPage.panel.document && panelPage.panel.section === 'Window00' && panelPage.background && panelPage.ready",
              "the example's first window on its picture")
     Select(driver.find_element(By.ID, "window")).select_by_value("1")
-    wait_for(driver, "return bench.panel.section === 'Window01' && bench.background && bench.background.width === 250 "
-             "&& bench.ready && bench.state && bench.state.gauges.length === 3",
+    wait_for(driver, "return panelPage.panel.section === 'Window01' && panelPage.background && panelPage.background.width === 250 "
+             "&& panelPage.ready && panelPage.state && panelPage.state.gauges.length === 3",
              "the second window on its own picture, with our three gauges")
-    boxes = driver.execute_script("return bench.panel.boxes.map(b => b.label)")
+    boxes = driver.execute_script("return panelPage.panel.boxes.map(b => b.label)")
     assert boxes == ["other_gauges!transponder"], "the other file's gauge is not a labelled box: %r" % boxes
 
     # The autopilot dragged right by about 460 window units, down by about 10.
-    scale = driver.execute_script("return bench.scale")
+    scale = driver.execute_script("return panelPage.scale")
     before = gauge(driver, "autopilot")
-    box = driver.execute_script("return bench.boxOf('autopilot')")
+    box = driver.execute_script("return panelPage.boxOf('autopilot')")
     drag(driver, (box["x"] + box["width"] * 0.4, box["y"] + 6), (round(460 * scale), round(10 * scale)))
-    wait_for(driver, "return bench.panel.document.changes.length === 1", "the moved autopilot's line among the changes")
+    wait_for(driver, "return panelPage.panel.document.changes.length === 1", "the moved autopilot's line among the changes")
     moved = gauge(driver, "autopilot")
     assert abs(moved["x"] - 480) <= 3 and abs(moved["y"] - 40) <= 3, "the autopilot went to %r" % moved
     assert moved["width"] == before["width"] == 500, "a drag changed the autopilot's size: %r" % moved
-    assert driver.execute_script("return bench.lamp('autopilot', 'HDG')") is False, "the autopilot stopped running"
+    assert driver.execute_script("return panelPage.lamp('autopilot', 'HDG')") is False, "the autopilot stopped running"
     # Its numbers keep the columns they were lined up in ("      20,  30, 500").
     expected_autopilot = "gauge00=vmq_Tavok22ap!autopilot,%8d,%4d, 500" % (moved["x"], moved["y"])
     assert expected_autopilot in driver.find_element(By.ID, "changes").text, driver.find_element(By.ID, "changes").text
@@ -110,9 +110,9 @@ def place(driver, url, example, downloads, picture):
     assert after_move.split(b"\n")[autopilot_line - 1] == expected_autopilot.encode()
 
     # The preselector made wider by its corner handle; its line gives no height, so the face keeps its aspect.
-    box = driver.execute_script("return bench.boxOf('altpreselector')")
+    box = driver.execute_script("return panelPage.boxOf('altpreselector')")
     drag(driver, (box["x"] + box["width"] - 3, box["y"] + box["height"] - 3), (round(60 * scale), round(40 * scale)))
-    wait_for(driver, "return bench.panel.document.changes.length === 2", "the resized preselector's line among the changes")
+    wait_for(driver, "return panelPage.panel.document.changes.length === 2", "the resized preselector's line among the changes")
     resized = gauge(driver, "altpreselector")
     assert abs(resized["width"] - 360) <= 3 and (resized["x"], resized["y"]) == (20, 220), \
         "the preselector became %r" % resized
@@ -123,19 +123,19 @@ def place(driver, url, example, downloads, picture):
     # The arrow keys nudge the gauge last pressed on (the preselector) by a window unit.
     body = driver.find_element(By.TAG_NAME, "body")
     body.send_keys(Keys.ARROW_RIGHT)
-    wait_for(driver, "return bench.panel.gauges.find(g => g.name === 'altpreselector').x === 21",
+    wait_for(driver, "return panelPage.panel.gauges.find(g => g.name === 'altpreselector').x === 21",
              "the preselector nudged right by one unit")
     body.send_keys(Keys.ARROW_LEFT)
-    wait_for(driver, "return bench.panel.gauges.find(g => g.name === 'altpreselector').x === 20 && "
-             "bench.panel.document.changes.length === 2", "the preselector nudged back")
+    wait_for(driver, "return panelPage.panel.gauges.find(g => g.name === 'altpreselector').x === 20 && "
+             "panelPage.panel.document.changes.length === 2", "the preselector nudged back")
 
     # A gauge added, and taken out again: the panel is laid out anew each time.
     Select(driver.find_element(By.ID, "add-which")).select_by_value("vcaltpreselector")
     driver.find_element(By.ID, "add").click()
-    wait_for(driver, "return bench.panel.gauges.some(g => g.name === 'vcaltpreselector') && bench.ready && "
-             "bench.state && bench.state.gauges.length === 4", "the added gauge running on the panel")
+    wait_for(driver, "return panelPage.panel.gauges.some(g => g.name === 'vcaltpreselector') && panelPage.ready && "
+             "panelPage.state && panelPage.state.gauges.length === 4", "the added gauge running on the panel")
     assert "(added)" in driver.find_element(By.ID, "changes").text
-    box = driver.execute_script("return bench.boxOf('vcaltpreselector')")
+    box = driver.execute_script("return panelPage.boxOf('vcaltpreselector')")
     canvas = driver.find_element(By.ID, "panel")
     size = canvas.size
     ActionChains(driver).move_to_element_with_offset(
@@ -143,8 +143,8 @@ def place(driver, url, example, downloads, picture):
     remove = driver.find_element(By.ID, "remove")
     assert remove.text == "Remove vcaltpreselector", "the remove button reads %r" % remove.text
     remove.click()
-    wait_for(driver, "return !bench.panel.gauges.some(g => g.name === 'vcaltpreselector') && bench.ready && "
-             "bench.panel.document.changes.length === 2", "the added gauge taken out again")
+    wait_for(driver, "return !panelPage.panel.gauges.some(g => g.name === 'vcaltpreselector') && panelPage.ready && "
+             "panelPage.panel.document.changes.length === 2", "the added gauge taken out again")
 
     time.sleep(0.3)
     driver.save_screenshot(picture)
@@ -165,8 +165,8 @@ def place(driver, url, example, downloads, picture):
         { path: 'Plane/panel/PANEL.CFG', file: file(config, 'PANEL.CFG') },
         { path: 'Plane/panel/MAIN_PANEL.BMP', file: file(picture, 'MAIN_PANEL.BMP') },
       ]);""", base64.b64encode(original).decode(), base64.b64encode(picture_bytes).decode())
-    wait_for(driver, "return bench.panel.document.name === 'PANEL.CFG' && bench.panel.section === 'Window00' && "
-             "bench.background && bench.background.width === 256 && bench.ready",
+    wait_for(driver, "return panelPage.panel.document.name === 'PANEL.CFG' && panelPage.panel.section === 'Window00' && "
+             "panelPage.background && panelPage.background.width === 256 && panelPage.ready",
              "the folder's own configuration on its picture, found in another case")
 
     print("%s: moved, resized, added and removed; the download differs in exactly lines %d and %d"

@@ -141,6 +141,18 @@ TEST_CASE("the page's view: layout, bitmaps, the font, and state after clicks, s
 }
 
 #if !defined(__EMSCRIPTEN__)  // the simulation thread's own timing; the page's timer has its tests
+TEST_CASE("the layout gives the page the session's cycle rate and the gauge lines' unit limit") {
+    servetest::Sessions sim(servetest::options());
+    Page page{sim};
+    // A second of panel cycles, at the rate the page times itself by, is a panel second.
+    const int per_second = page.panel["cycles_per_second"];
+    const double start = page.now["time"];
+    page.step(per_second);
+    page.refresh();
+    CHECK(page.now["time"].get<double>() - start == doctest::Approx(1.0));
+    CHECK(page.panel["max_units"] == bench::PANEL_MAX_UNITS);
+}
+
 TEST_CASE("pause, one cycle and speed: the panel runs by itself until paused, and steps only when paused") {
     servetest::Sessions sim(servetest::options(false));
     // Running: cycles go by on their own (18 a second).
