@@ -321,7 +321,11 @@ window.addEventListener('mouseup', async () => {
 
 // The gauge's new place written into the file; refused, it goes back to `was`.
 async function moved(g, was) {
-  if (g.x === was.x && g.y === was.y && g.width === was.width && g.height === was.height) return;
+  if (g.x === was.x && g.y === was.y && g.width === was.width && (!g.height_given || g.height === was.height)) {
+    Object.assign(g, was);  // a resize dragged back: the height drawn in proportion is the line's again
+    draw();
+    return;
+  }
   try {
     panelPage.panel = JSON.parse(await call('/api/panel/move',
       { line: g.line, x: g.x, y: g.y, width: g.width, height: g.height_given ? g.height : 0 }));

@@ -5,16 +5,11 @@
 // knows is in `window.panelPage`, so that a person (or a test) can look at
 // the page's own state from the console.
 //
-// The page's scripts, loaded in this order (index.html lists them):
-//   panel.js     this file: the page's state, requests, the read-outs, start-up
-//   transport.js the two transports: HTTP to `panelbench serve`, or the
-//                WebAssembly build in the page file
-//   draw.js      the panel laid out and drawn on the canvas
-//   input.js     pointer, wheel and the page's controls
-//   timeline.js  the timeline in a pilot's words
-//   layout.js    placing gauges in a panel configuration of one's own
-// Every script runs before start-up (DOMContentLoaded), so each may call
-// what a later one defines.
+// This file holds the page's state, its requests, the read-outs beside the
+// panel and the start-up. index.html names the page's scripts, this one
+// first, in the order they load (the page file carries the same, read from
+// there); each says at its top what it holds. Every script runs before
+// start-up (DOMContentLoaded), so each may call what a later one defines.
 'use strict';
 
 const panelPage = {
