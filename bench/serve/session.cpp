@@ -355,9 +355,6 @@ std::string Session::panel_json() const {
                           {"texts", texts},
                           {"controls", controls}});
     }
-    json tokens = json::array();
-    for (const bench::NamedToken& t : bench::tokens())
-        tokens.push_back({{"name", t.name}, {"meaning", t.meaning}, {"unit", t.unit}});
     json ranges = json::object();
     for (const SettingRange& r : setting_ranges())
         ranges[r.token] = {{"low", r.low}, {"high", r.high}, {"unit", r.unit}};
@@ -402,7 +399,6 @@ std::string Session::panel_json() const {
                 {"width", panel.width},
                 {"height", panel.height},
                 {"cycles_per_second", bench::Aircraft::CYCLES_PER_SECOND},
-                {"tokens", tokens},
                 {"ranges", ranges},
                 {"boxes", boxes},
                 {"gauges", gauges}}
