@@ -310,8 +310,7 @@ Response move_gauge(SessionHolder& sim, const Request& r) {
 }
 
 // How a route's path is matched: the request's path as written, one that
-// begins with it, or one of the page's own files (page_assets.h: "/",
-// "/panel.js", "/first_climb.pbs" and the rest).
+// begins with it, or one of the page's own files (page_assets.h).
 enum class Match { exact, prefix, page };
 
 struct Route {
@@ -331,7 +330,7 @@ struct Route {
 // Allow header naming theirs.
 constexpr Route ROUTES[] = {
     {.path = "", .method = "GET", .answer = page_file,
-     .description = "the page: /, /panel.js, /panel.css, /layout.js, /first_climb.pbs (its help's scenario)",
+     .description = "the page's own files (/ and those of page/), and /first_climb.pbs, its help's scenario",
      .match = Match::page},
     {.path = "/fonts/", .method = "GET", .answer = fonts,
      .description = "dseg7.ttf, dseg14.ttf: the read-outs' seven-segment typeface", .match = Match::prefix},
