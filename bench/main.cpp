@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/command_line.h"
 #include "bench/common/file_read.h"
 #include "bench/common/message.h"
 #include "bench/common/panel_config.h"
@@ -81,24 +82,12 @@ void usage(std::ostream& out) {
            "      print the module's gauge names, one a line, in its gauge table's order\n";
 }
 
-std::string program_folder() {
-#if defined(_WIN32)
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return panelhost::folder_of(std::string(path, n));
-#else
-    char path[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
-#endif
-}
-
 // The module beside this program: the native one natively, the gauge file on Windows.
 std::string default_module() {
 #if defined(_WIN32)
-    return program_folder() + "/vmq_Tavok22ap.gau";
+    return panelhost::program_folder() + "/vmq_Tavok22ap.gau";
 #else
-    return program_folder() + "/native/vmq_Tavok22ap.so";
+    return panelhost::program_folder() + "/native/vmq_Tavok22ap.so";
 #endif
 }
 
@@ -128,27 +117,23 @@ std::optional<bench::PanelConfig> read_panel(const Arguments& a) {
 Arguments parse_arguments(const std::vector<std::string>& args) {
     Arguments a;
     a.run.module_path = default_module();
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
-            return args[++i];
-        };
+    for (bench::ArgumentWalk walk(args); walk.next();) {
+        const std::string& arg = walk.arg();
         if (arg == "--out") {
-            a.out = value();
+            a.out = walk.value();
             a.out_given = true;
         } else if (arg == "--module") {
-            a.run.module_path = value();
+            a.run.module_path = walk.value();
         } else if (arg == "--sound") {
 #if defined(_WIN32)
             throw bench::BenchError("this panelbench carries its stand-in sound library; --sound is for the native one");
 #else
-            a.run.sound_path = value();
+            a.run.sound_path = walk.value();
 #endif
         } else if (arg == "--bitmaps") {
-            a.run.bitmap_folder = value();
+            a.run.bitmap_folder = walk.value();
         } else if (arg == "--scale") {
-            const std::string& text = value();
+            const std::string& text = walk.value();
             char* end = nullptr;
             long scale = std::strtol(text.c_str(), &end, 10);
             if (text.empty() || *end || scale < 1 || scale > 8)
@@ -157,11 +142,11 @@ Arguments parse_arguments(const std::vector<std::string>& args) {
         } else if (arg == "--no-snapshots") {
             a.run.snapshots = false;
         } else if (arg == "--set") {
-            a.sets.push_back(value());
+            a.sets.push_back(walk.value());
         } else if (arg == "--panel") {
-            a.panel_file = value();
+            a.panel_file = walk.value();
         } else if (arg == "--window") {
-            a.window = bench::window_choice(value());
+            a.window = bench::window_choice(walk.value());
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw bench::BenchError("unknown option " + arg);
         } else {
@@ -269,18 +254,14 @@ int command_place(const std::vector<std::string>& args) {
     std::string out;
     int window = bench::FIRST_WINDOW;
     std::string module = default_module();
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
-            return args[++i];
-        };
+    for (bench::ArgumentWalk walk(args); walk.next();) {
+        const std::string& arg = walk.arg();
         if (arg == "--out") {
-            out = value();
+            out = walk.value();
         } else if (arg == "--module") {
-            module = value();
+            module = walk.value();
         } else if (arg == "--window") {
-            window = bench::window_choice(value());
+            window = bench::window_choice(walk.value());
         } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
             throw bench::BenchError("unknown option " + arg);
         } else {

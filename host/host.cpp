@@ -4,15 +4,9 @@
 #include <cstring>
 #include <iterator>
 
-namespace panelhost {
+#include "soundlib/file_name.h"
 
-namespace {
-#if defined(_WIN32)
-const char* const SOUND_FILE = "FSSound.dll";
-#else
-const char* const SOUND_FILE = "FSSound.so";
-#endif
-}  // namespace
+namespace panelhost {
 
 Host* Host::current_ = nullptr;
 

@@ -8,8 +8,11 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#elif !defined(__EMSCRIPTEN__)
+#else
+#include <unistd.h>
+#if !defined(__EMSCRIPTEN__)
 #include <dlfcn.h>
+#endif
 #endif
 
 namespace panelhost {
@@ -165,6 +168,18 @@ void* Library::symbol(const char* name) const {
 std::string folder_of(const std::string& path) {
     auto slash = path.find_last_of("/\\");
     return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string program_folder() {
+#if defined(_WIN32)
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return folder_of(std::string(path, n));
+#else
+    char path[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? folder_of(std::string(path, size_t(n))) : ".";
+#endif
 }
 
 }  // namespace panelhost

@@ -66,4 +66,7 @@ private:
 // The folder a file path lies in ("." for a bare name).
 std::string folder_of(const std::string& path);
 
+// The folder of the running program ("." where it cannot be told).
+std::string program_folder();
+
 }  // namespace panelhost

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 namespace panelhost {
 

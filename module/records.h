@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 // Targets whose pointers are 32 bits, on which the records keep the engine's
 // 32-bit word layout: 32-bit x86 and wasm32.
@@ -280,7 +280,7 @@ MODULE_WORD(GAUGEHDR, service_callback, 21);
 MODULE_WORD(GAUGEHDR, reserved_22_63, 22);
 static_assert(sizeof(GAUGEHDR) == GAUGE_HEADER_WORDS * 4, "a gauge header is not the engine's 64 words");
 
-// PANELS: module/host.h checks each service at its word; here a word is 4 bytes.
+// PANELS: module/host_interface.h checks each service at its word; here a word is 4 bytes.
 static_assert(sizeof(PANELS_WORD) == 4);
 MODULE_WORD(IMPORT_TABLE, panels.table, 1);
 MODULE_WORD(IMPORT_TABLE, end, 2);

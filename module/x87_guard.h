@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 #if defined(__i386__)
 

@@ -3,7 +3,7 @@
 // click point nor the mouse flags are read; each handler returns 0.
 #pragma once
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 int32_t MODULE_CALL presel_dta_button(PIXPOINT* point, uint32_t mouse_flags);
 int32_t MODULE_CALL presel_bar_button(PIXPOINT* point, uint32_t mouse_flags);

@@ -4,7 +4,7 @@
 // handler returns 0.
 #pragma once
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 int32_t MODULE_CALL presel_knob_dec(PIXPOINT* point, uint32_t mouse_flags);
 int32_t MODULE_CALL presel_knob_inc(PIXPOINT* point, uint32_t mouse_flags);

@@ -1,6 +1,6 @@
 #include "preselector/sound.h"
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -6,7 +6,7 @@
 #               and the web build (WebAssembly, the page file) and its tests;
 #               the real-browser test flies both pages
 #   windows     the Windows build and its tests, all in one Wine session,
-#               against dist/vmq_Tavok22ap.gau itself (run last: its session
+#               against dist/vmq_Tavok22ap.gau itself (run last: its Wine session
 #               starts in the background at the beginning, see below)
 #   sanitizers  the ASan/UBSan build and its tests; the server's tests built
 #               with ThreadSanitizer

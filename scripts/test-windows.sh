@@ -15,6 +15,6 @@ session=$root/scripts/wine-session
 trap '"$session" end "$prefix"' EXIT
 trap 'exit 130' INT TERM
 "$session" start "$prefix" "$build/tests/wine/wine_session_keeper.exe" || exit 1
-# The tests' own fixture finds the session up and ends it after the last test;
+# The tests' own fixture finds the Wine session up and ends it after the last test;
 # the trap above ends it too if ctest itself is interrupted.
 ctest --test-dir "$build" --output-on-failure -j "${JOBS:-$(nproc)}"

@@ -2,6 +2,7 @@
 
 #include "host/library.h"
 #include "host/program_library.h"
+#include "soundlib/file_name.h"
 #include "soundlib/standin.h"
 
 extern "C" {
@@ -12,10 +13,6 @@ void standin_queue(int32_t op, int32_t result);
 int32_t standin_count(void);
 int32_t standin_get(int32_t index, standin_call* out);
 }
-
-namespace {
-const char* const SOUND_FILE = "FSSound.dll";
-}  // namespace
 
 void standin_link_into_program() {
     panelhost::register_static_library(SOUND_FILE, {

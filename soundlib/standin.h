@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "module/host.h"
+#include "module/host_interface.h"
 
 enum : int32_t {
     STANDIN_OP_LOAD = 1,

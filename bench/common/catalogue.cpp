@@ -151,7 +151,7 @@ const std::string& clickable_gauge(const Instrument& instrument) {
     return none;
 }
 
-static bool same_name(std::string_view a, std::string_view b) {
+bool same_name(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });

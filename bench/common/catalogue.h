@@ -15,6 +15,10 @@ class Host;
 
 namespace bench {
 
+// Whether two names are the same without regard to case, as scenario names
+// and a panel configuration's names and keys are read.
+bool same_name(std::string_view a, std::string_view b);
+
 struct NamedToken {
     const char* name;
     uint32_t token;

@@ -27,8 +27,6 @@ std::string lower(std::string_view text) {
     return out;
 }
 
-bool same_name(std::string_view a, std::string_view b) { return lower(a) == lower(b); }
-
 bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 std::string_view trim(std::string_view text) {

@@ -3,34 +3,9 @@
 // adapts it; the tests and the fuzz target call it directly, and so does the
 // page itself in the WebAssembly build, which has no server.
 //
-//   GET  /, /panel.js, /panel.css     the page
-//   GET  /fonts/dseg7.ttf, /fonts/dseg14.ttf   the read-outs' seven-segment typeface
-//   GET  /api/panel                   layout, faces, lamps, read-out boxes, controls (JSON)
-//   GET  /api/bitmap/ID.png           a bitmap the gauges show
-//   GET  /api/state?since=N           time, lamps, read-outs, tokens, chimes, timeline from line N (JSON)
-//   POST /api/click  {"gauge":NAME,"x":X,"y":Y[,"since":N]}   a left click at a face point;
-//                                    answered with the state after it, as /api/state?since=N
-//   POST /api/set    {"token":NAME,"value":V}       set a token the module reads (by name in
-//                                    ft, ft/min, inHg; within serve::setting_ranges())
-//   POST /api/pause  {"paused":true|false}
-//   POST /api/step   {"cycles":N}                   panel cycles while paused (at most 18, a panel second)
-//   POST /api/speed  {"speed":1|4|16}
-//   POST /api/reset  {}                             a new session
-//   GET  /api/session.pbs             the session as a scenario script
-//   GET  /api/token                   this run's token (the HTTP server's alone: see own_origin.h)
-//
-// Placing gauges in a panel configuration (see document.h):
-//   POST /api/panel/open    a document {"name","window","original"[,"current"]}   open it
-//   POST /api/panel/window  {"window":N}                 lay out its window [WindowNN]
-//   POST /api/panel/add     {"gauge":NAME}               add one of ours at the next free gaugeNN
-//   POST /api/panel/remove  {"line":L}                   take our gauge on line L out
-//                                    these four answer {"relayout":true,"document":DOCUMENT}: the
-//                                    panel is laid out anew (the page fetches /api/panel again)
-//   POST /api/panel/move    {"line":L,"x":X,"y":Y,"width":W,"height":H}   move or resize our gauge
-//                                    on line L (H 0: its face's aspect); answered with /api/panel
-//   GET  /api/panel.cfg               the file as it now reads, byte for byte
-//   GET  /api/panel/document          the document, as /api/panel/open takes it
-//   GET  /api/panel/background.png    the window's background, when the server read it from disk
+// The requests it answers are listed once, in the route table in api.cpp
+// (ROUTES: each path, its method and a line on what it does); dispatch and
+// the 405 answers come from that table too.
 //
 // Bad input gets a 4xx answer whose body is one line saying what is wrong; a
 // known path asked with another method answers 405 with an Allow header.

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "bench/common/catalogue.h"
+#include "bench/common/command_line.h"
 #include "bench/common/script.h"
 #include "bench/serve/http_server.h"
 #include "bench/serve/simulation_thread.h"
@@ -27,27 +28,23 @@ struct Arguments {
 Arguments parse_arguments(const std::vector<std::string>& args, const std::string& default_module) {
     Arguments a;
     a.options.module.module_path = default_module;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw bench::BenchError("option " + arg + " needs a value");
-            return args[++i];
-        };
+    for (bench::ArgumentWalk walk(args); walk.next();) {
+        const std::string& arg = walk.arg();
         if (arg == "--port") {
-            const std::string& text = value();
+            const std::string& text = walk.value();
             char* end = nullptr;
             long port = std::strtol(text.c_str(), &end, 10);
             if (text.empty() || *end || port < 0 || port > 65535)
                 throw bench::BenchError("--port takes a port number from 0 to 65535 (0: any free port)");
             a.port = int(port);
         } else if (arg == "--module") {
-            a.options.module.module_path = value();
+            a.options.module.module_path = walk.value();
         } else if (arg == "--sound") {
-            a.options.module.sound_path = value();
+            a.options.module.sound_path = walk.value();
         } else if (arg == "--bitmaps") {
-            a.options.module.bitmap_folder = value();
+            a.options.module.bitmap_folder = walk.value();
         } else if (arg == "--window") {
-            a.window = bench::window_choice(value());
+            a.window = bench::window_choice(walk.value());
         } else if (arg == "--paused") {
             a.options.start_paused = true;
         } else if (arg.size() > 1 && arg[0] == '-') {

@@ -7,8 +7,10 @@
 #include <memory>
 #include <set>
 
+#include "bench/common/command_line.h"
 #include "bench/common/file_read.h"
 #include "bench/validate/validate_checks.h"
+#include "soundlib/file_name.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -19,12 +21,6 @@
 namespace validate {
 
 namespace {
-
-#if defined(_WIN32)
-const char* const SOUND_FILE = "FSSound.dll";
-#else
-const char* const SOUND_FILE = "FSSound.so";
-#endif
 
 void usage() {
     std::fprintf(stderr,
@@ -48,28 +44,12 @@ std::string find_sound(const Options& options) {
     if (!options.sound_library.empty()) return options.sound_library;
     if (panelhost::is_static_library(SOUND_FILE)) return SOUND_FILE;
     for (const std::string& folder :
-         {panelhost::folder_of(options.module_path), program_folder(), program_folder() + "/native"}) {
+         {panelhost::folder_of(options.module_path), panelhost::program_folder(), panelhost::program_folder() + "/native"}) {
         std::string candidate = folder + "/" + SOUND_FILE;
         if (bench::not_regular_file(candidate).empty()) return candidate;
     }
     return "";
 }
-
-}  // namespace
-
-std::string program_folder() {
-#if defined(_WIN32)
-    char path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return panelhost::folder_of(std::string(path, n));
-#else
-    char path[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? panelhost::folder_of(std::string(path, size_t(n))) : ".";
-#endif
-}
-
-namespace {
 
 // Loads the module through a host; null, with `load` failed, when it cannot.
 std::unique_ptr<panelhost::Host> load_module(const Options& options, const panelhost::HostOptions& host_options,
@@ -192,16 +172,19 @@ int run(const Options& options) {
 
 int bench_validate(const std::vector<std::string>& args) {
     validate::Options options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "validate: %s needs a value\n", arg.c_str());
-                return false;
-            }
-            into = args[++i];
+    bench::ArgumentWalk walk(args);
+    // The option's value into `into`; false, said on stderr, when it has none.
+    auto value = [&walk](std::string& into) {
+        try {
+            into = walk.value();
             return true;
-        };
+        } catch (const bench::MissingValue&) {
+            std::fprintf(stderr, "validate: %s needs a value\n", walk.arg().c_str());
+            return false;
+        }
+    };
+    while (walk.next()) {
+        const std::string& arg = walk.arg();
         if (arg == "--help" || arg == "-h") {
             validate::usage();
             return 0;

@@ -145,8 +145,6 @@ void clear_crash_context();
 // The report has its verdict: the process may end.
 void verdict_given();
 
-// The folder of the running program.
-std::string program_folder();
 
 // --- the gauge file's own headers (validate_pe.cpp) ---
 // Every problem of a Windows gauge file's bytes, one line each: its headers

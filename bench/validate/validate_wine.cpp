@@ -51,7 +51,7 @@ std::string absolute(const std::string& path) {
 std::string find_windows_validator(const std::string& module_path) {
     if (const char* named = std::getenv("PANELBENCH_WIN32_VALIDATOR"); named && *named)
         return std::ifstream(named).good() ? named : "";
-    for (const std::string& folder : {panelhost::folder_of(module_path), program_folder()}) {
+    for (const std::string& folder : {panelhost::folder_of(module_path), panelhost::program_folder()}) {
         std::string candidate = folder + "/win32/validate.exe";
         if (std::ifstream(candidate).good()) return candidate;
     }

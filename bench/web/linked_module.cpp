@@ -8,6 +8,7 @@
 #include "host/error.h"
 #include "host/library.h"
 #include "module/records.h"
+#include "soundlib/file_name.h"
 #include "soundlib/standin.h"
 
 extern "C" {
@@ -27,7 +28,7 @@ const bool registered = [] {
     // The module's data starts as built only once per program instance.
     panelhost::register_static_library(
         "vmq_Tavok22ap.so", {{"ImportTable", &ImportTable}, {"Linkage", &Linkage}}, /*single_load=*/true);
-    panelhost::register_static_library("FSSound.so", {
+    panelhost::register_static_library(SOUND_FILE, {
         {"fssound_load", reinterpret_cast<void*>(&fssound_load)},
         {"fssound_play", reinterpret_cast<void*>(&fssound_play)},
         {"standin_reset", reinterpret_cast<void*>(&standin_reset)},

@@ -17,6 +17,7 @@
 #include "bench/serve/stepped_session.h"
 #include "host/library.h"
 #include "module/records.h"
+#include "soundlib/file_name.h"
 
 extern "C" {
 extern IMPORT_TABLE ImportTable;
@@ -27,7 +28,7 @@ namespace {
 
 // Where the linked-in module is found, and its bitmaps beside it.
 const char* const MODULE_PATH = "/module/vmq_Tavok22ap.so";
-const char* const SOUND_PATH = "/module/FSSound.so";
+const std::string SOUND_PATH = std::string("/module/") + SOUND_FILE;
 
 std::unique_ptr<serve::SteppedSession> session;
 std::string failure;
@@ -74,7 +75,6 @@ EMSCRIPTEN_KEEPALIVE int web_handle(const char* method, const char* path, const 
 
 EMSCRIPTEN_KEEPALIVE const char* web_answer() { return answer.body.data(); }
 EMSCRIPTEN_KEEPALIVE int web_answer_size() { return int(answer.body.size()); }
-EMSCRIPTEN_KEEPALIVE const char* web_answer_type() { return answer.content_type.c_str(); }
 
 // Runs a scenario, `text` read from a file named `file`, as `panelbench run
 // FILE --no-snapshots` does: the timeline and the verdict line in

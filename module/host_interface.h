@@ -1,5 +1,6 @@
-// Host services and callback forms: what passes between the panel engine and
-// this module in both directions.
+// The panel engine's interface as the module sees it: the host services and
+// callback forms that pass between the engine (here "the host": the
+// simulator's, or our own host/ program) and this module in both directions.
 //
 // The host writes the address of its PANELS table into ImportTable entry 1
 // after loading the module; every call the module makes into the host goes
