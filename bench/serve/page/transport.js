@@ -72,11 +72,10 @@ async function webTransport() {
       program._free(at);
     }
   }
-  // A new program instance, with the panel configuration being edited
-  // (its document as JSON) or without one. It replaces the running one only
-  // once it has started.
-  async function start(documentJson) {
-    const next = await createPanelBench({
+  // A new instance of the program, from the WebAssembly compiled once; what
+  // it writes to its error output goes to the console.
+  function newInstance() {
+    return createPanelBench({
       instantiateWasm(imports, done) {
         WebAssembly.instantiate(compiled, imports).then(instance => done(instance, compiled));
         return {};
@@ -84,6 +83,13 @@ async function webTransport() {
       print() {},
       printErr(text) { console.warn(text); },
     });
+  }
+
+  // A new program instance, with the panel configuration being edited
+  // (its document as JSON) or without one. It replaces the running one only
+  // once it has started.
+  async function start(documentJson) {
+    const next = await newInstance();
     if (!withText(next, documentJson || '', at => next._web_start(0, at)))
       throw new Error(next.UTF8ToString(next._web_failure()));
     program = next;
@@ -134,14 +140,7 @@ async function webTransport() {
     async relayout(doc) { await start(JSON.stringify(doc)); },
     // A scenario run in an instance of its own, as `panelbench run` runs it.
     async runScenario(name, text) {
-      const runner = await createPanelBench({
-        instantiateWasm(imports, done) {
-          WebAssembly.instantiate(compiled, imports).then(instance => done(instance, compiled));
-          return {};
-        },
-        print() {},
-        printErr(line) { console.warn(line); },
-      });
+      const runner = await newInstance();
       const status = withText(runner, name, at => withText(runner, text, textAt => runner._web_run(at, textAt)));
       const out = runner.HEAPU8.slice(runner._web_answer(), runner._web_answer() + runner._web_answer_size());
       return { status, out: decoder.decode(out), err: runner.UTF8ToString(runner._web_failure()) };

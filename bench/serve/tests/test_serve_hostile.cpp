@@ -20,6 +20,7 @@
 #include "bench/serve/document.h"
 #include "bench/serve/http_server.h"
 #include "bench/serve/own_origin.h"
+#include "bench/serve/tests/running_server.h"
 
 using nlohmann::json;
 using test::has;
@@ -50,23 +51,6 @@ serve::Request from_page(const std::string& method, const std::string& path, con
 
 // One line ending in a newline.
 bool one_line(const std::string& body) { return !body.empty() && body.find('\n') == body.size() - 1; }
-
-// A server on a free port of 127.0.0.1, serving on its own thread while it lives.
-struct Running {
-    serve::HttpServer server;
-    int port;
-    std::thread thread;
-    explicit Running(serve::SimulationThread& sim) : server(sim), port(server.bind(0)) {
-        thread = std::thread([this] { server.listen(); });
-    }
-    ~Running() {
-        server.stop();
-        thread.join();
-    }
-    httplib::Headers page_headers() const {
-        return {{"Origin", "http://127.0.0.1:" + std::to_string(port)}, {serve::TOKEN_HEADER, server.token()}};
-    }
-};
 
 }  // namespace
 

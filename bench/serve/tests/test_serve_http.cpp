@@ -12,26 +12,9 @@
 #include "bench/serve/document.h"
 #include "bench/serve/http_server.h"
 #include "bench/serve/own_origin.h"
+#include "bench/serve/tests/running_server.h"
 
 using nlohmann::json;
-
-namespace {
-
-// A server on a free port of 127.0.0.1, serving on its own thread while it lives.
-struct Running {
-    serve::HttpServer server;
-    int port;
-    std::thread thread;
-    explicit Running(serve::SimulationThread& sim) : server(sim), port(server.bind(0)) {
-        thread = std::thread([this] { server.listen(); });
-    }
-    ~Running() {
-        server.stop();
-        thread.join();
-    }
-};
-
-}  // namespace
 
 TEST_CASE("several clients at once, while the panel runs: every answer whole, every click recorded") {
     serve::SimulationThread sim(servetest::options(false));
