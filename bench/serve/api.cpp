@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "bench/common/file_read.h"
 #include "bench/common/render.h"
 #include "bench/serve/document.h"
 #include "bench/serve/page_assets.h"
@@ -121,12 +120,16 @@ bool whole_number(std::string_view text, int64_t& out) {
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
+// A read-out typeface, read as every file is, so that a FIFO or a device
+// named in its place is refused rather than read forever.
 Response font(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return message(404, "the read-out font " + path + " is not installed (Debian package fonts-dseg)");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    Response r{.content_type = "font/ttf", .body = bytes.str()};
+    std::string bytes;
+    try {
+        bytes = bench::read_file_bounded(path, bench::PICTURE_FILE_CAP, "the read-out typeface");
+    } catch (const bench::FileReadError& e) {
+        return message(404, std::string(e.what()) + " (the read-out typefaces are Debian's package fonts-dseg)");
+    }
+    Response r{.content_type = "font/ttf", .body = std::move(bytes)};
     r.headers.emplace_back("Cache-Control", "max-age=3600");
     return r;
 }

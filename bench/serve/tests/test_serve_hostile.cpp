@@ -9,10 +9,12 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -325,4 +327,21 @@ TEST_CASE("a request answered 503 has had no effect; one begun late is awaited a
         return 7;
     });
     CHECK(result == 7);
+}
+
+TEST_CASE("a read-out typeface that is a FIFO is refused in one line, not read forever") {
+    serve::SimulationThread sim(servetest::options());
+    const std::string fifo = std::filesystem::temp_directory_path() / ("serve-typeface-" + std::to_string(getpid()));
+    std::filesystem::remove(fifo);
+    REQUIRE(mkfifo(fifo.c_str(), 0600) == 0);
+    const char* before = std::getenv("PANELBENCH_FONT");
+    const std::string kept = before ? before : "";
+    setenv("PANELBENCH_FONT", fifo.c_str(), 1);
+    const serve::Response font = servetest::get(sim, "/fonts/dseg7.ttf");
+    if (kept.empty()) unsetenv("PANELBENCH_FONT");
+    else setenv("PANELBENCH_FONT", kept.c_str(), 1);
+    std::filesystem::remove(fifo);
+    CHECK(font.status == 404);
+    CHECK(one_line(font.body));
+    CHECK(has(font.body, "FIFO"));
 }
