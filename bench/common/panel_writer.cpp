@@ -264,12 +264,17 @@ PlacedText remove_gauge(std::string_view text, const std::string& file_name, int
     result.line = line;
     result.entry = line_text(text, at);
     // What is left must read, with that gauge gone and every other in its place.
+    // A later line of the same key, passed over while this one stood, counts
+    // once it is gone, as the engine's reader would take it.
     const PanelConfig check = parse_panel_config(result.text, file_name, window);
-    bool same = check.gauges.size() + 1 == config.gauges.size();
-    for (size_t i = 0, j = 0; same && i < config.gauges.size(); ++i) {
-        const PanelPlacement& p = config.gauges[i];
-        if (&p == &gone) continue;
-        const PanelPlacement& q = check.gauges[j++];
+    std::vector<const PanelPlacement*> kept, now;
+    for (const PanelPlacement& p : config.gauges)
+        if (&p != &gone) kept.push_back(&p);
+    for (const PanelPlacement& q : check.gauges)
+        if (!same_name(q.key, gone.key)) now.push_back(&q);
+    bool same = kept.size() == now.size();
+    for (size_t i = 0; same && i < kept.size(); ++i) {
+        const PanelPlacement &p = *kept[i], &q = *now[i];
         same = p.key == q.key && p.gauge == q.gauge && p.x == q.x && p.y == q.y && p.width == q.width &&
                p.height == q.height;
     }

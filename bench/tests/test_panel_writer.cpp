@@ -263,6 +263,14 @@ TEST_CASE("the page's edits: a copy moved by its line, a second copy added, a ga
     CHECK(removed.text == "[Window00]\r\nsize_mm=900,400\r\n"
                           "gauge01=vmq_Tavok22ap!annunciator, 1, 200, 300 ; lower\r\ngauge02=other!clock, 500, 0, 100\r\n");
     CHECK_THROWS_AS(bench::remove_gauge(twice, "p.cfg", 0, 5), std::invalid_argument);  // another file's gauge stays
+    // A key given twice: the later line, passed over while the first stood, counts once it is gone.
+    const std::string given_twice = "[Window00]\nsize_mm=900,400\ngauge02=vmq_Tavok22ap!annunciator,10,200,300\n"
+                                    "gauge01=other!clock,600,0,100\ngauge02=vmq_Tavok22ap!annunciator,10,20,300\n";
+    const bench::PlacedText uncovered = bench::remove_gauge(given_twice, "p.cfg", 0, 3);
+    CHECK(uncovered.text == "[Window00]\nsize_mm=900,400\ngauge01=other!clock,600,0,100\n"
+                            "gauge02=vmq_Tavok22ap!annunciator,10,20,300\n");
+    REQUIRE(parse_panel_config(uncovered.text, "p.cfg").gauges.size() == 2);
+    CHECK(parse_panel_config(uncovered.text, "p.cfg").gauges[1].y == 20);
     // The last line, with no line end after it: the file goes on ending without one.
     CHECK(bench::remove_gauge("[Window00]\nsize_mm=9,9\ngauge00=vmq_Tavok22ap!autopilot,1,1,1", "p.cfg", 0, 3).text ==
           "[Window00]\nsize_mm=9,9");
